@@ -38,6 +38,9 @@ static const char kGuideText[] =
 static const COLORREF kEditTextColour = 0x00FFFFFF;   // white
 static const COLORREF kListTextColour = 0x0002FF02;   // bright green
 static const COLORREF kLabelTextColour = 0x0017CEDB;  // gold-yellow
+// The list control fills each item's line with the background colour, not the
+// brush, so the lists need the violet-blue of the dialog pattern as that colour.
+static const COLORREF kListBackColour = 0x00FF0040;
 
 // All code-list items first, then all place-list items, each in table order.
 static void FillLists(HWND hDlg)
@@ -111,6 +114,7 @@ INT_PTR CALLBACK DialogProc(HWND hDlg, UINT message, WPARAM wParam, LPARAM lPara
     case WM_CTLCOLORLISTBOX:
         SetBkMode((HDC)wParam, TRANSPARENT);
         SetTextColor((HDC)wParam, kListTextColour);
+        SetBkColor((HDC)wParam, kListBackColour);
         return (INT_PTR)g_hbPozadi1;
 
     case WM_CTLCOLORDLG:
