@@ -27,6 +27,9 @@ if [ ! -f "$WINEPREFIX/.orvenda-ready" ]; then
     "$WINE" wineboot -i >/dev/null 2>&1
     # Without a window manager Wine draws caption, frame and menu itself.
     "$WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
+    # This Wine does not look into the fonts-wine folder by itself; without
+    # Marlett the caption buttons show letters.
+    ln -sf /usr/share/wine/fonts/*.ttf "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
     "${WINE%/*}/wineserver" -w
     touch "$WINEPREFIX/.orvenda-ready"
 fi
