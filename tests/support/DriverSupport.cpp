@@ -4,6 +4,7 @@
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
+#include <cmath>
 
 static int g_passed;
 static int g_failed;
@@ -148,16 +149,29 @@ std::string DriverUtf8(const std::string& ansi)
 
 // ---- The program's process --------------------------------------------------
 
+std::string DriverWindowsPath(const char* path)
+{
+    std::string result = path;
+    if (!result.empty() && result[0] == '/') {
+        for (char& c : result)
+            if (c == '/')
+                c = '\\';
+        result = "Z:" + result;
+    }
+    return result;
+}
+
 bool DriverStart(const char* exePath, const char* args, DriverProcess* process)
 {
     ZeroMemory(process, sizeof *process);
-    std::string commandLine = std::string("\"") + exePath + "\"";
+    std::string path = DriverWindowsPath(exePath);
+    std::string commandLine = "\"" + path + "\"";
     if (args && *args)
         commandLine += std::string(" ") + args;
     STARTUPINFOA startup;
     ZeroMemory(&startup, sizeof startup);
     startup.cb = sizeof startup;
-    return CreateProcessA(exePath, &commandLine[0], NULL, NULL, FALSE, 0, NULL, NULL, &startup,
+    return CreateProcessA(path.c_str(), &commandLine[0], NULL, NULL, FALSE, 0, NULL, NULL, &startup,
                           &process->info) != FALSE;
 }
 
@@ -347,8 +361,8 @@ RECT DriverMapDialogUnits(int baseX, int baseY, int x, int y, int width, int hei
     RECT rect;
     rect.left = MulDiv(x, baseX, 4);
     rect.top = MulDiv(y, baseY, 8);
-    rect.right = MulDiv(x + width, baseX, 4);
-    rect.bottom = MulDiv(y + height, baseY, 8);
+    rect.right = rect.left + MulDiv(width, baseX, 4);
+    rect.bottom = rect.top + MulDiv(height, baseY, 8);
     return rect;
 }
 
@@ -488,9 +502,20 @@ bool DriverClick(HWND window, int clientX, int clientY)
     POINT point = {clientX, clientY};
     if (!ClientToScreen(window, &point))
         return false;
+    // Two clicks on one spot within the double-click time would be taken as
+    // a double click; a person's separate clicks are further apart.
+    static ULONGLONG lastTime;
+    static POINT lastPoint;
+    ULONGLONG gap = GetDoubleClickTime() + 50;
+    ULONGLONG now = GetTickCount64();
+    if (std::abs(point.x - lastPoint.x) <= GetSystemMetrics(SM_CXDOUBLECLK) &&
+        std::abs(point.y - lastPoint.y) <= GetSystemMetrics(SM_CYDOUBLECLK) && now - lastTime < gap)
+        Sleep(DWORD(gap - (now - lastTime)));
+    lastPoint = point;
     SendMouse(MOUSEEVENTF_MOVE, point.x, point.y);
     SendMouse(MOUSEEVENTF_LEFTDOWN, point.x, point.y);
     SendMouse(MOUSEEVENTF_LEFTUP, point.x, point.y);
+    lastTime = GetTickCount64();
     return true;
 }
 
@@ -559,6 +584,16 @@ bool DriverSync(HWND window, DWORD timeoutMs)
     DWORD_PTR result = 0;
     return SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_NORMAL, timeoutMs * DriverTimeoutScale(),
                                &result) != 0;
+}
+
+HWND DriverFocus(HWND window)
+{
+    GUITHREADINFO info;
+    ZeroMemory(&info, sizeof info);
+    info.cbSize = sizeof info;
+    if (!GetGUIThreadInfo(GetWindowThreadProcessId(window, NULL), &info))
+        return NULL;
+    return info.hwndFocus;
 }
 
 // ---- Pixels -------------------------------------------------------------------------

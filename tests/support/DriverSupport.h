@@ -74,6 +74,9 @@ struct DriverProcess {
     HWND dialog;               // the main dialog, once found
 };
 
+// A path as Windows programs take it: a Unix path ("/work/...") becomes
+// "Z:\\work\\..." (Wine maps Z: to the root); other paths pass unchanged.
+std::string DriverWindowsPath(const char* path);
 // Starts exePath with an optional command line tail (args may be NULL) as a
 // separate process. Returns false when CreateProcess fails.
 bool DriverStart(const char* exePath, const char* args, DriverProcess* process);
@@ -119,7 +122,9 @@ RECT DriverChildRect(HWND parent, HWND child);
 // MapDialogRect cannot be used on another process's dialog under Wine: it
 // fails there and leaves the rectangle unchanged.
 bool DriverDialogBaseUnits(const char* face, int points, int weight, int charset, int* baseX, int* baseY);
-// Dialog units to pixels with those base units (the MapDialogRect rule).
+// Dialog units to pixels with those base units, as the dialog manager places
+// a control: position and size each mapped and rounded (so the right edge
+// can differ by one pixel from MapDialogRect's mapping of the edge itself).
 RECT DriverMapDialogUnits(int baseX, int baseY, int x, int y, int width, int height);
 
 // ---- Combo boxes ---------------------------------------------------------------
@@ -149,7 +154,8 @@ bool DriverWaitEditText(HWND combo, const std::string& expected, DWORD timeoutMs
 // Brings the top-level window to the foreground and waits until it is.
 bool DriverActivate(HWND topLevel, DWORD timeoutMs);
 // Moves the mouse to a point of the window's client area (or its centre)
-// and clicks the left button there, through SendInput.
+// and clicks the left button there, through SendInput. A click on the spot
+// of the previous one waits out the double-click time first.
 bool DriverClick(HWND window, int clientX, int clientY);
 bool DriverClickCentre(HWND window);
 // Presses and releases a virtual key, with Shift/Ctrl/Alt held as asked
@@ -161,9 +167,13 @@ void DriverKey(WORD vk, int modifiers = 0);
 // layout are typed with that key (and Shift where needed), the others as
 // Unicode characters (KEYEVENTF_UNICODE).
 void DriverTypeText(const std::string& text);
-// Waits until the foreground window's thread has taken every message posted
-// to it so far (sends it a harmless WM_NULL with a timeout).
+// Waits until the window's thread answers a sent WM_NULL (it is alive and
+// not busy). Sent messages overtake queued input, so this does not prove
+// that earlier keystrokes have been handled: wait for their visible effect.
 bool DriverSync(HWND window, DWORD timeoutMs);
+// The window that has the keyboard focus in the thread of `window`
+// (GetGUIThreadInfo, works across processes). NULL when none.
+HWND DriverFocus(HWND window);
 
 // ---- Pixels -------------------------------------------------------------------------
 
