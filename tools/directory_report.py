@@ -1,2 +1,310 @@
+"""directory/REPORT.md: the figures of the table, what was left out and why,
+how much of every list the table covers, and the GeoNames cross-check."""
+
+import re
+
+from directory_rules import visible
+from directory_sources import (BRATISLAVA_QUARTER_CODES, GEONAMES_CZ, GEONAMES_SK,
+                               OFFICIAL_LISTS, QUARTER_TABLE, read_geonames)
+from directory_texts import ABBREVIATIONS
+
+CZECH_DIGITS = "1234567"
+
+
+def number(n):
+    return "{:,}".format(n)
+
+
+def table(header, rows):
+    lines = ["| " + " | ".join(header) + " |", "|" + "---|" * len(header)]
+    lines += ["| " + " | ".join(str(cell) for cell in row) + " |" for row in rows]
+    return lines
+
+
+def quoted(items):
+    return ", ".join('"%s"' % item for item in items)
+
+
+def name_part(text):
+    """The name without its qualifier: "Albrechtice (Karviná)" -> "Albrechtice"."""
+    return text.split(" (", 1)[0]
+
+
+def figures(rows, used):
+    out = []
+    codes_cz = {c for c, _, _ in rows if c[0] in CZECH_DIGITS}
+    codes_sk = {c for c, _, _ in rows if c[0] not in CZECH_DIGITS}
+    entries_cz = sum(1 for c, _, _ in rows if c[0] in CZECH_DIGITS)
+    texts = {visible(p) for _, p, _ in rows}
+    out.append("## The table")
+    out.append("")
+    out += table(["", "Entries", "Distinct codes"], [
+        ["Czech Republic (first digit 1 to 7)", number(entries_cz), number(len(codes_cz))],
+        ["Slovak Republic (first digit 0, 8, 9)", number(len(rows) - entries_cz), number(len(codes_sk))],
+        ["Together", number(len(rows)), number(len(codes_cz | codes_sk))],
+    ])
+    out.append("")
+    pairs = {(c, p) for c, p, _ in rows}
+    out.append("Distinct place texts: %s; distinct (code, place) pairs: %s (every row is "
+               "one such pair)." % (number(len(texts)), number(len(pairs))))
+    wrong_country = [(c, p) for c, p, place in rows
+                     if (c[0] in CZECH_DIGITS) != (place["country"] == "CZ")]
+    out.append("Rows whose code's first digit points to the other country: %s%s." % (
+        number(len(wrong_country)),
+        "" if not wrong_country else " (" + quoted("%s %s" % (p.strip(), c) for c, p in wrong_country[:10]) + ")"))
+    out.append("")
+    digits = "0123456789"
+    out += table(["First digit"] + list(digits),
+                 [["Entries"] + [number(sum(1 for c, _, _ in rows if c[0] == d)) for d in digits],
+                  ["Distinct codes"] + [number(len({c for c, _, _ in rows if c[0] == d}))
+                                        for d in digits]])
+    out.append("")
+    lowest, highest = min(c for c, _, _ in rows), max(c for c, _, _ in rows)
+    out.append("Lowest code %s (%s), highest %s (%s). Codes beginning with \"00\": %d." % (
+        lowest, quoted(sorted({visible(p) for c, p, _ in rows if c == lowest})),
+        highest, quoted(sorted({visible(p) for c, p, _ in rows if c == highest})),
+        sum(1 for c, _, _ in rows if c.startswith("00"))))
+    out.append("")
+
+    out.append("### Sharing")
+    out.append("")
+    by_code = {}
+    for c, p, _ in rows:
+        by_code.setdefault(c, []).append(visible(p))
+    alone = sum(1 for places in by_code.values() if len(places) == 1)
+    shared = {c: places for c, places in by_code.items() if len(places) > 1}
+    out.append("%s codes are borne by one entry each, %s by two or more (%s entries together)." % (
+        number(alone), number(len(shared)), number(sum(len(p) for p in shared.values()))))
+    out.append("")
+    buckets = [(2, 2), (3, 3), (4, 4), (5, 5), (6, 10), (11, 20), (21, 50), (51, 100), (101, 999)]
+    sizes = []
+    for low, high in buckets:
+        n = sum(1 for places in shared.values() if low <= len(places) <= high)
+        if n:
+            sizes.append([str(low) if low == high else "%d to %d" % (low, high), number(n)])
+    out += table(["Entries per code", "Codes"], sizes)
+    out.append("")
+    largest = sorted(shared.items(), key=lambda item: (-len(item[1]), item[0]))[:3]
+    for code, places in largest:
+        out.append("- %s: %d entries (%s)" % (code, len(places), quoted(sorted(places))))
+    out.append("")
+    by_text = {}
+    for c, p, _ in rows:
+        by_text.setdefault(visible(p), []).append(c)
+    several = sum(1 for codes in by_text.values() if len(codes) > 1)
+    out.append("Texts borne by more than one entry (one place, several codes): %s." % number(several))
+    out.append("")
+
+    out.append("### Place texts")
+    out.append("")
+    lengths = sorted(len(t) for t in texts)
+    shortest = sorted(t for t in texts if len(t) == lengths[0])
+    longest = sorted(t for t in texts if len(t) == lengths[-1])
+    out.append("- Length: %d to %d visible characters. Shortest: %s. Longest (%d texts): %s." % (
+        lengths[0], lengths[-1], quoted(shortest[:10]), len(longest), quoted(longest[:5])))
+    ends = {"letter": 0, "digit": 0, ")": 0, ".": 0}
+    for t in texts:
+        last = t[-1]
+        ends[last if last in ")." else ("digit" if last.isdigit() else "letter")] += 1
+    out.append("- Last visible character (distinct texts): a letter %s, a digit %s, \")\" %s, \".\" %s." % (
+        number(ends["letter"]), number(ends["digit"]), number(ends[")"]), number(ends["."])))
+    out.append("- Rows stored with the trailing blank: %s of %s." % (
+        number(sum(1 for _, p, _ in rows if p.endswith(" "))), number(len(rows))))
+    qualified = [t for t in texts if " (" in t]
+    qualifiers = {}
+    for t in qualified:
+        q = re.search(r"\(([^)]*)\)", t).group(1)
+        qualifiers[q] = qualifiers.get(q, 0) + 1
+    common = sorted(qualifiers.items(), key=lambda item: (-item[1], item[0]))[:5]
+    out.append("- Texts with a qualifier in parentheses: %s, with %s distinct qualifiers; "
+               "the commonest: %s." % (number(len(qualified)), number(len(qualifiers)),
+                                       ", ".join('"%s" (%d)' % item for item in common)))
+    out.append("- Single-word texts: %s. Texts with a post-office number: %s." % (
+        number(sum(1 for t in texts if " " not in t)),
+        number(sum(1 for t in texts if re.search(r" [0-9]{1,3}$", t)))))
+    out.append("")
+
+    out.append("### Abbreviations")
+    out.append("")
+    counts = {}
+    for applied in used.values():
+        for item in set(applied):
+            counts[item] = counts.get(item, 0) + 1
+    abbreviated = sum(1 for applied in used.values() if applied)
+    out.append("%s places have a text shortened to fit 27 characters. How often each entry "
+               "of the tool's abbreviation table was used (places):" % number(abbreviated))
+    out.append("")
+    out += table(["Full form", "Short form", "Places"],
+                 [[full, short, counts["%s -> %s" % (full, short)]] for full, short in ABBREVIATIONS
+                  if "%s -> %s" % (full, short) in counts])
+    out.append("")
+    return out
+
+
+def sources_section(col, rows):
+    out = ["## Sources", ""]
+    present = {(place["key"], code) for code, _, place in rows}
+    entry_sources = {}
+    for code, _, place in rows:
+        for source in place["codes"][code]:
+            entry_sources[source] = entry_sources.get(source, 0) + 1
+    out.append("Entries per source list (a row counts for every list that gives its code):")
+    out.append("")
+    lists = OFFICIAL_LISTS + [GEONAMES_SK, QUARTER_TABLE]
+    out += table(["List", "Entries"], [[name, number(entry_sources.get(name, 0))] for name in lists])
+    out.append("")
+    out.append("### Coverage")
+    out.append("")
+    out.append("How many (place, code) pairs of each list are in the table: a pair counts "
+               "when the table has the place (under its own text) with that code.")
+    out.append("")
+    coverage = []
+    for name in lists:
+        pairs = col.contributions[name]
+        inside = sum(1 for targets in pairs.values() if targets & present)
+        share = "%.1f %%" % (100.0 * inside / len(pairs)) if pairs else "-"
+        coverage.append([name, number(len(pairs)), number(inside), share])
+    out += table(["List", "Pairs", "In the table", "Share"], coverage)
+    out.append("")
+    out.append("Pairs are: the Czech list, (part, municipality, code); the Slovak municipality "
+               "list, (name as written, code); the list of municipalities with several codes, "
+               "(municipality, local name, code); the official parts, (part, municipality) with "
+               "their municipality's codes; the street list, the numbered post offices with "
+               "their codes.")
+    out.append("")
+    out.append("### Quarters of Bratislava and Košice")
+    out.append("")
+    out.append("Their codes go by street, and the postal lists do not say which quarter a street "
+               "lies in. GeoNames SK (CC BY 4.0, attribution: GeoNames) serves as the source of "
+               "the quarters it names, with a code that the street list gives for the city:")
+    out.append("")
+    geo = {}
+    for key, place in sorted(col.places.items(), key=lambda item: repr(item[0])):
+        for code, sources in sorted(place["codes"].items()):
+            if GEONAMES_SK in sources:
+                geo.setdefault(place["name"], []).append(code)
+            if QUARTER_TABLE in sources and place["name"] not in BRATISLAVA_QUARTER_CODES:
+                pass
+    for name, codes in sorted(geo.items()):
+        out.append("- %s: %s" % (name, ", ".join(codes)))
+    out.append("")
+    out.append("The remaining quarters of Bratislava come from the tool's reviewed quarter table "
+               "(every code checked against the street list of Bratislava):")
+    out.append("")
+    for name, codes in sorted(BRATISLAVA_QUARTER_CODES.items()):
+        out.append("- %s: %s" % (name, ", ".join(codes)))
+    out.append("")
+    return out
+
+
+def left_out_section(col):
+    out = ["## Rows left out", ""]
+    reasons = {}
+    for source, row, reason in col.left_out:
+        reasons.setdefault((source, reason), []).append(row)
+    for place in col.places.values():
+        if not place["codes"]:
+            reasons.setdefault(("all lists", "no code in any list"), []).append(
+                "%s (%s)" % (place["name"], place["municipality"]))
+    for (source, reason), items in sorted(reasons.items()):
+        out.append("- %s, %s: %d" % (source, reason, len(items)))
+        items = sorted(set(items))
+        shown = items if len(items) <= 20 else items[:10]
+        for item in shown:
+            out.append("  - %s" % item)
+        if len(shown) < len(items):
+            out.append("  - and %d more of the same kind" % (len(items) - len(shown)))
+    out.append("")
+    out.append("## Names read otherwise than written")
+    out.append("")
+    out.append("Corrections from the tool's reviewed table, post-office names in another case, "
+               "codes written without their blank:")
+    out.append("")
+    for source, name, how in sorted(set(col.notes)):
+        out.append("- %s: \"%s\" %s" % (source, name, how))
+    out.append("")
+    normalised = sorted(set(col.normalised))
+    out.append("Names brought to the table's form (no blank beside a hyphen, a blank after an "
+               "ordinal's point): %d, for example %s." % (
+                   len(normalised), ", ".join('"%s" as "%s"' % (n, f) for _, n, f in normalised[:6])))
+    out.append("")
+    return out
+
+
+def cross_check(rows, sources):
+    out = ["## Cross-check against GeoNames", ""]
+    out.append("Every distinct (place, code) pair of the GeoNames postal dumps, looked up in "
+               "the table (GeoNames writes \"Dvorníky - Včeláre\" where the table has "
+               "\"Dvorníky-Včeláre\"; the two are taken as one).")
+    out.append("")
+    by_pair = set()
+    names = {}
+    codes = set()
+    for code, stored, _ in rows:
+        text = visible(stored)
+        by_pair.add((text, code))
+        names.setdefault(name_part(text), set()).add(code)
+        names.setdefault(text, set()).add(code)
+        codes.add(code)
+    kinds = ["same text and code", "same name with a qualifier, same code",
+             "name in the table, with other codes only", "code in the table, under other names",
+             "code not in the table"]
+    results = []
+    examples = {}
+    for label, name in (("CZ", GEONAMES_CZ), ("SK", GEONAMES_SK)):
+        counts = dict.fromkeys(kinds, 0)
+        pairs = set()
+        for row in read_geonames(sources, name):
+            code = row["code"].replace(" ", "")
+            place = re.sub(r" - ", "-", row["place"].strip())
+            pairs.add((place, code))
+        for place, code in sorted(pairs):
+            if (place, code) in by_pair:
+                kind = kinds[0]
+            elif code in names.get(place, set()):
+                kind = kinds[1]
+            elif place in names:
+                kind = kinds[2]
+            elif code in codes:
+                kind = kinds[3]
+            else:
+                kind = kinds[4]
+            counts[kind] += 1
+            examples.setdefault((label, kind), []).append("%s %s" % (place, code))
+        results.append((label, len(pairs), counts))
+    out += table(["Kind"] + ["%s (%s pairs)" % (label, number(total)) for label, total, _ in results],
+                 [[kind] + [number(counts[kind]) for _, _, counts in results] for kind in kinds])
+    out.append("")
+    for label, total, counts in results:
+        found = counts[kinds[0]] + counts[kinds[1]]
+        out.append("- GeoNames %s: the table has %s of %s pairs (%.1f %%)." % (
+            label, number(found), number(total), 100.0 * found / total))
+    out.append("")
+    out.append("Examples of each kind of difference:")
+    out.append("")
+    for label, _, _ in results:
+        for kind in kinds[2:]:
+            sample = examples.get((label, kind), [])[:8]
+            if sample:
+                out.append("- %s, %s: %s" % (label, kind, quoted(sample)))
+    out.append("")
+    out.append("GeoNames names quarters and numbered post offices in forms of its own "
+               "(\"Praha 10-Vršovice\", \"Bratislava\" for every code of the capital) and "
+               "keeps codes that the postal lists no longer give; those make up most of the "
+               "differences.")
+    out.append("")
+    return out
+
+
 def write_report(col, rows, used, sources, path):
-    pass
+    lines = ["# The postal directory: report", "",
+             "Written by tools/make_directory.py from the Czech Post and Slovak Post lists "
+             "(cz-post-obce-psc.csv; sk-post-obce.csv, sk-post-obce-viac-psc.csv, "
+             "sk-obce-casti.csv, sk-post-ulice.csv) and the GeoNames postal code dumps "
+             "(CC BY 4.0, attribution: GeoNames). Do not edit: run the tool again.", ""]
+    lines += figures(rows, used)
+    lines += sources_section(col, rows)
+    lines += left_out_section(col)
+    lines += cross_check(rows, sources)
+    with open(path, "w", encoding="utf-8", newline="\n") as handle:
+        handle.write("\n".join(lines).rstrip("\n") + "\n")

@@ -48,6 +48,13 @@ BRATISLAVA_QUARTER_CODES = {
     "Devínska Nová Ves": ["84107"],
 }
 
+# Whole names in the municipality list that carry their municipality in a
+# remark; read as "Municipality - Part" or as the bare name.
+SK_LONG_NAME_CORRECTIONS = {
+    "Podjavorie (pri Lešti)": "Lešť - Podjavorie",
+    "Podjavorie (pri Pliešovci)": "Podjavorie",
+}
+
 SPLIT_CITIES = ("Bratislava", "Košice")
 
 
@@ -157,6 +164,7 @@ class Collector:
 
 def read_czech(folder, col):
     rows = read_csv(folder, CZ_LIST)
+    praha_rows = []
     for number, row in enumerate(rows, start=2):
         part, municipality = clean(row["nazcobce"]), clean(row["nazobce"])
         code = five_digits(row["psc"])
@@ -189,22 +197,70 @@ def read_czech(folder, col):
                                   "%s-%s" % (municipality, part), "CZ", "city quarter",
                                   district, municipality)
                 col.add_code(alias, code, CZ_LIST, pair)
-        quarter = clean(row["nazmomc"])
-        if municipality == "Praha" and re.fullmatch(r"Praha [0-9]+", quarter):
-            numbered = col.place(("CZ", "Praha", quarter), quarter, "CZ", "city district",
-                                 "Praha", "Praha")
+        if municipality == "Praha":
+            praha_rows.append((row["kodcobce"], clean(row["nazmomc"]), clean(row["nazpobvod"]),
+                               code, pair))
+
+    add_praha_districts(col, praha_rows)
+
+
+def add_praha_districts(col, praha_rows):
+    """The numbered districts of Praha: "Praha 1" to "Praha 22".
+
+    The list gives a part every district it reaches with every code of the
+    part, so a code is taken only where it fits: for Praha 1 to 10 (the
+    postal districts) a code whose second digit is the district's number
+    (11000 for Praha 1, 10000 for Praha 10); for Praha 11 to 22 the codes of
+    the parts that lie wholly in the district, or, where none does, the codes
+    of its parts that fit their postal district.
+    """
+    def fits(code, postal_district):
+        number = re.fullmatch(r"Praha ([0-9]+)", postal_district)
+        return number is not None and code[1] == str(int(number.group(1)) % 10)
+
+    districts_of_part = {}
+    for part, quarter, _, _, _ in praha_rows:
+        districts_of_part.setdefault(part, set()).add(quarter)
+    chosen = {}
+    for part, quarter, postal, code, pair in praha_rows:
+        if re.fullmatch(r"Praha (10|[1-9])", postal) and fits(code, postal):
+            chosen.setdefault(postal, {}).setdefault(code, pair)
+    loose = {}
+    for part, quarter, postal, code, pair in praha_rows:
+        number = re.fullmatch(r"Praha ([0-9]+)", quarter)
+        if number is None or int(number.group(1)) <= 10:
+            continue
+        if districts_of_part[part] == {quarter}:
+            chosen.setdefault(quarter, {}).setdefault(code, pair)
+        elif fits(code, postal):
+            loose.setdefault(quarter, {}).setdefault(code, pair)
+    for quarter, codes in loose.items():
+        if quarter not in chosen:
+            chosen[quarter] = codes
+    for quarter, codes in sorted(chosen.items()):
+        numbered = col.place(("CZ", "Praha", quarter), quarter, "CZ", "city district",
+                             "Praha", "Praha")
+        for code, pair in sorted(codes.items()):
             col.add_code(numbered, code, CZ_LIST, pair)
 
 
 def split_long_name(long_name):
     """'Abramová - Laclavá' as ('Abramová', 'Laclavá'); a municipality alone as (name, None)."""
-    long_name = clean(long_name)
+    long_name = clean(long_name).split(", ")[0]     # "Riečka, ulica Nevoľné"
+    long_name = SK_LONG_NAME_CORRECTIONS.get(long_name, long_name)
     if " - " in long_name:
         municipality, part = long_name.split(" - ", 1)
+        if part[:1].islower() and part not in SK_NAME_CORRECTIONS:
+            # "Sliač - kúpele": the spa of Sliač, one name (it need not lie
+            # in the municipality it is named after).
+            return "%s-%s" % (municipality, part), None
     else:
         municipality, part = long_name, None
-    municipality = re.sub(r" \(vojenský obvod\)$", "", municipality)
-    return municipality, part
+    return without_remark(municipality), part
+
+
+def without_remark(municipality):
+    return re.sub(r" \(vojenský obvod\)$", "", municipality)
 
 
 def corrected(col, source, name):
@@ -389,7 +445,8 @@ def read_slovak(folder, col):
 
     # Official parts: their municipality's codes, unless a list gave them their own.
     for number, row in enumerate(parts, start=3):
-        municipality, part = clean(row["Názov Obce"]), clean(row["Názov Miestnej časti"])
+        municipality = without_remark(clean(row["Názov Obce"]))
+        part = clean(row["Názov Miestnej časti"])
         text = "line %d: %s, %s" % (number, part, municipality)
         if not plausible_name(part):
             col.leave_out(SK_PARTS, text, "not a place name (spreadsheet error %s)" % part
@@ -412,7 +469,7 @@ def read_slovak(folder, col):
         piece = col.places.get(("SK", key[1], municipality, part))
         standalone = col.places.get(("SK", key[1], part))
         if piece is None and standalone is not None and standalone["codes"] \
-                and set(standalone["codes"]) <= set(town["codes"]):
+                and set(standalone["codes"]) & set(town["codes"]):
             # The municipality list names some parts without their
             # municipality; same district and same code: the same place.
             standalone["kind"], standalone["municipality"] = "part", municipality
