@@ -6,6 +6,9 @@
 //                               the program (or the floor) and times each keystroke
 // Results go to stdout as CSV lines (one kind per first field), progress and
 // failures to stderr. The exit code is non-zero if any measurement failed.
+// Starting, typing and reading the lists use the shared driver helpers; the
+// waits here are our own, because the helpers' waits poll every 10 ms, too
+// coarse for timing.
 #include <windows.h>
 #include <psapi.h>
 
@@ -16,17 +19,12 @@
 #include <string>
 #include <vector>
 
+#include "DriverSupport.h"
 #include "PostalDirectory.h"
+#include "resource.h"
 
-static const int kCodeListId = 1002;
-static const int kPlaceListId = 1003;
 static const double kStartTimeoutMs = 120000;
 static const double kKeyTimeoutMs = 3000;
-
-struct Running {
-    PROCESS_INFORMATION process;
-    HWND dialog;
-};
 
 static double NowMs()
 {
@@ -38,32 +36,6 @@ static double NowMs()
     return now.QuadPart * 1000.0 / frequency.QuadPart;
 }
 
-struct DialogSearch {
-    DWORD processId;
-    HWND found;
-};
-
-static BOOL CALLBACK MatchDialog(HWND window, LPARAM param)
-{
-    DialogSearch* search = (DialogSearch*)param;
-    DWORD owner = 0;
-    GetWindowThreadProcessId(window, &owner);
-    char className[16];
-    if (owner == search->processId && GetClassNameA(window, className, sizeof className) &&
-        lstrcmpA(className, "#32770") == 0) {
-        search->found = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-static HWND FindDialogOf(DWORD processId)
-{
-    DialogSearch search = {processId, NULL};
-    EnumWindows(MatchDialog, (LPARAM)&search);
-    return search.found;
-}
-
 // Item count of a combo box in another process, or -1 if it does not answer.
 static LRESULT ComboCount(HWND dialog, int id)
 {
@@ -73,26 +45,13 @@ static LRESULT ComboCount(HWND dialog, int id)
     return (LRESULT)count;
 }
 
-static void Stop(Running* running)
-{
-    TerminateProcess(running->process.hProcess, 0);
-    WaitForSingleObject(running->process.hProcess, 10000);
-    CloseHandle(running->process.hThread);
-    CloseHandle(running->process.hProcess);
-}
-
 // Starts exe and waits until its dialog is visible with both lists holding
 // expectedCount items. Gives the time from just before process creation, or
 // a negative value on failure (the process is then already stopped).
-static double StartAndWait(const char* exe, LRESULT expectedCount, Running* running)
+static double StartAndWait(const char* exe, LRESULT expectedCount, DriverProcess* running)
 {
-    char commandLine[MAX_PATH + 2];
-    std::snprintf(commandLine, sizeof commandLine, "\"%s\"", exe);
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    running->dialog = NULL;
     double start = NowMs();
-    if (!CreateProcessA(exe, commandLine, NULL, NULL, FALSE, 0, NULL, NULL, &startup, &running->process)) {
+    if (!DriverStart(exe, NULL, running)) {
         std::fprintf(stderr, "cannot start %s (error %lu)\n", exe, GetLastError());
         return -1;
     }
@@ -100,27 +59,27 @@ static double StartAndWait(const char* exe, LRESULT expectedCount, Running* runn
         double now = NowMs();
         if (now - start > kStartTimeoutMs) {
             std::fprintf(stderr, "%s: no complete dialog after %.0f ms\n", exe, now - start);
-            Stop(running);
+            DriverKill(running);
             return -1;
         }
-        if (WaitForSingleObject(running->process.hProcess, 0) == WAIT_OBJECT_0) {
+        if (!DriverIsRunning(running)) {
             std::fprintf(stderr, "%s ended during start-up\n", exe);
-            Stop(running);
+            DriverKill(running);
             return -1;
         }
-        HWND dialog = running->dialog ? running->dialog : FindDialogOf(running->process.dwProcessId);
-        running->dialog = dialog;
         // The dialog stays hidden until its initialisation has returned, so
         // nothing is sent to it (which would wait for the filling) before then.
-        if (dialog && IsWindowVisible(dialog)) {
-            LRESULT codes = ComboCount(dialog, kCodeListId);
-            LRESULT places = ComboCount(dialog, kPlaceListId);
+        std::vector<HWND> visible = DriverFindTopWindows(running->info.dwProcessId, "#32770", NULL);
+        if (!visible.empty()) {
+            running->dialog = visible[0];
+            LRESULT codes = ComboCount(running->dialog, IDC_CODE_LIST);
+            LRESULT places = ComboCount(running->dialog, IDC_PLACE_LIST);
             if (codes == expectedCount && places == expectedCount)
                 return NowMs() - start;
             if (codes >= 0 && places >= 0) {
                 std::fprintf(stderr, "%s: lists hold %ld and %ld items, expected %ld\n", exe, (long)codes,
                              (long)places, (long)expectedCount);
-                Stop(running);
+                DriverKill(running);
                 return -1;
             }
         }
@@ -171,14 +130,14 @@ static int RunStartup(int runs)
                 std::swap(exes[0], exes[1]);
             }
             for (int i = 0; i < 2; ++i) {
-                Running running;
+                DriverProcess running;
                 double ms = StartAndWait(exes[i], EntriesAt(variant.percent), &running);
                 if (ms < 0) {
                     ++failures;
                     continue;
                 }
-                SIZE_T peak = PeakWorkingSet(running.process.dwProcessId);
-                Stop(&running);
+                SIZE_T peak = PeakWorkingSet(running.info.dwProcessId);
+                DriverKill(&running);
                 if (run > 0)
                     std::printf("startup,%d,%d,%ld,%s,%.3f,%lu\n", run, variant.percent,
                                 (long)EntriesAt(variant.percent), kinds[i], ms, (unsigned long)peak);
@@ -200,141 +159,79 @@ struct ListUnderTest {
     int maxTop;                         // highest top index the list can scroll to
 };
 
-static std::wstring Lowered(std::wstring text)
+static std::wstring Lowered(const std::string& ansi)
 {
+    std::wstring text = DriverWide(ansi);
     if (!text.empty())
         CharLowerBuffW(&text[0], (DWORD)text.size());
     return text;
 }
 
-static std::wstring Widened(const char* cp1250)
-{
-    wchar_t buffer[128];
-    int length = MultiByteToWideChar(1250, 0, cp1250, -1, buffer, 128);
-    return std::wstring(buffer, length > 0 ? length - 1 : 0);
-}
-
-static std::wstring WindowText(HWND window)
-{
-    wchar_t buffer[256];
-    DWORD_PTR length = 0;
-    if (!SendMessageTimeoutW(window, WM_GETTEXT, 256, (LPARAM)buffer, SMTO_NORMAL, 5000, &length))
-        return L"<no answer>";
-    return std::wstring(buffer, length);
-}
-
 static bool ReadList(HWND dialog, int id, ListUnderTest* list)
 {
     list->combo = GetDlgItem(dialog, id);
-    list->edit = FindWindowExA(list->combo, NULL, "Edit", NULL);
-    HWND listBox = FindWindowExA(list->combo, NULL, "ComboLBox", NULL);
+    list->edit = DriverComboEdit(list->combo);
+    HWND listBox = DriverComboList(list->combo);
     if (!list->combo || !list->edit || !listBox) {
         std::fprintf(stderr, "list %d: edit field or list box not found\n", id);
         return false;
     }
-    LRESULT count = SendMessageW(list->combo, CB_GETCOUNT, 0, 0);
-    for (LRESULT i = 0; i < count; ++i) {
-        wchar_t buffer[256];
-        LRESULT length = SendMessageW(list->combo, CB_GETLBTEXT, i, (LPARAM)buffer);
-        if (length < 0 || length >= 256)
-            return false;
-        list->lowered.push_back(Lowered(std::wstring(buffer, length)));
-    }
+    for (const std::string& item : DriverComboItems(list->combo))
+        list->lowered.push_back(Lowered(item));
+    // The list scrolls no further than to show its last item on its last whole line.
     RECT client;
     GetClientRect(listBox, &client);
-    LRESULT itemHeight = SendMessageW(listBox, LB_GETITEMHEIGHT, 0, 0);
-    int page = itemHeight > 0 ? std::max<int>(1, (client.bottom - client.top) / (int)itemHeight) : 1;
-    list->maxTop = std::max<int>(0, (int)count - page);
+    int itemHeight = (int)SendMessageA(listBox, LB_GETITEMHEIGHT, 0, 0);
+    int page = itemHeight > 0 ? std::max(1, (int)(client.bottom - client.top) / itemHeight) : 1;
+    list->maxTop = std::max(0, (int)list->lowered.size() - page);
     return true;
 }
 
 // The top index the list must show for typed text: its first item that
 // begins with the text, case ignored, as near the top as the end allows.
-static int ExpectedTop(const ListUnderTest& list, const std::wstring& typed)
+static int ExpectedTop(const ListUnderTest& list, const std::string& typed)
 {
     std::wstring key = Lowered(typed);
     for (size_t i = 0; i < list.lowered.size(); ++i)
         if (list.lowered[i].compare(0, key.size(), key) == 0)
-            return std::min<int>((int)i, list.maxTop);
+            return std::min((int)i, list.maxTop);
     return -1;
 }
 
-static void SendKey(WORD virtualKey, bool extended, DWORD extraFlags)
-{
-    INPUT input = {};
-    input.type = INPUT_KEYBOARD;
-    input.ki.wVk = virtualKey;
-    input.ki.wScan = (WORD)MapVirtualKeyW(virtualKey, MAPVK_VK_TO_VSC);
-    input.ki.dwFlags = (extended ? KEYEVENTF_EXTENDEDKEY : 0) | extraFlags;
-    SendInput(1, &input, sizeof input);
-}
-
-static void PressKey(WORD virtualKey, bool extended)
-{
-    SendKey(virtualKey, extended, 0);
-    SendKey(virtualKey, extended, KEYEVENTF_KEYUP);
-}
-
-static void TypeCharacter(wchar_t character)
-{
-    INPUT inputs[2] = {};
-    for (int i = 0; i < 2; ++i) {
-        inputs[i].type = INPUT_KEYBOARD;
-        inputs[i].ki.wScan = character;
-        inputs[i].ki.dwFlags = KEYEVENTF_UNICODE | (i ? KEYEVENTF_KEYUP : 0);
-    }
-    SendInput(2, inputs, sizeof inputs[0]);
-}
-
-static HWND FocusOf(DWORD threadId)
-{
-    GUITHREADINFO info = {};
-    info.cbSize = sizeof info;
-    return GetGUIThreadInfo(threadId, &info) ? info.hwndFocus : NULL;
-}
-
-// Waits until the edit field shows want (and, if expectedTop >= 0, the list's
-// top index is expectedTop). Gives the time taken from start, or -1.
-static double WaitForList(const ListUnderTest& list, const std::wstring& want, int expectedTop, double start)
+// Waits without pause until the edit field shows want and, if expectedTop
+// >= 0, the list's top index is expectedTop. Each query is answered only
+// when the program is back in its message loop, so a true answer means the
+// keystroke has been handled. Gives the time since start, or -1.
+static double WaitForList(const ListUnderTest& list, const std::string& want, int expectedTop, double start)
 {
     for (;;) {
-        if (WindowText(list.edit) == want) {
-            if (expectedTop < 0)
-                return NowMs() - start;
-            DWORD_PTR top = 0;
-            if (SendMessageTimeoutW(list.combo, CB_GETTOPINDEX, 0, 0, SMTO_NORMAL, 5000, &top) &&
-                (int)top == expectedTop)
-                return NowMs() - start;
-        }
+        if (DriverWindowText(list.edit) == want &&
+            (expectedTop < 0 || DriverComboTopIndex(list.combo) == expectedTop))
+            return NowMs() - start;
         if (NowMs() - start > kKeyTimeoutMs)
             return -1;
     }
 }
 
-static std::string Utf8(const std::wstring& text)
+static std::string CsvText(const std::string& ansi)
 {
-    char buffer[512];
-    int length = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), (int)text.size(), buffer, sizeof buffer, NULL, NULL);
-    std::string result(buffer, length > 0 ? length : 0);
-    for (char& c : result)
-        if (c == '"')
-            c = '\'';
-    return result;
+    std::string text = DriverUtf8(ansi);
+    std::replace(text.begin(), text.end(), '"', '\'');
+    return text;
 }
 
 static int RunTypeahead(int count, unsigned seed, const char* exe, const char* kind)
 {
-    Running running;
-    LRESULT entries = EntriesAt(100);
-    if (StartAndWait(exe, entries, &running) < 0)
+    DriverProcess running;
+    if (StartAndWait(exe, EntriesAt(100), &running) < 0)
         return 1;
     ListUnderTest lists[2];
-    if (!ReadList(running.dialog, kCodeListId, &lists[0]) || !ReadList(running.dialog, kPlaceListId, &lists[1])) {
-        Stop(&running);
+    if (!ReadList(running.dialog, IDC_CODE_LIST, &lists[0]) || !ReadList(running.dialog, IDC_PLACE_LIST, &lists[1]) ||
+        !DriverActivate(running.dialog, 5000)) {
+        std::fprintf(stderr, "%s: lists not readable or window not activated\n", exe);
+        DriverKill(&running);
         return 1;
     }
-    SetForegroundWindow(running.dialog);
-    Sleep(300);
 
     std::mt19937 random(seed);
     int failures = 0;
@@ -343,58 +240,54 @@ static int RunTypeahead(int count, unsigned seed, const char* exe, const char* k
         size_t entry = random() % kPostalEntryCount;
         int which = (int)(random() % 2);
         size_t length = 1 + random() % 8;
-        std::wstring item = Widened(which == 0 ? kCodeListItems[entry] : kPlaceListItems[entry]);
-        std::wstring text = item.substr(0, std::min(length, item.size()));
+        std::string item = which == 0 ? kCodeListItems[entry] : kPlaceListItems[entry];
+        std::string text = item.substr(0, std::min(length, item.size()));
         ListUnderTest& list = lists[which];
 
         // Tab moves the focus between the two edit fields (the only tab stops).
-        for (int tries = 0; FocusOf(running.process.dwThreadId) != list.edit; ++tries) {
+        for (int tries = 0; DriverFocus(running.dialog) != list.edit; ++tries) {
             if (tries == 4) {
                 std::fprintf(stderr, "cannot put the focus into list %d\n", which);
-                Stop(&running);
+                DriverKill(&running);
                 return failures + 1;
             }
-            PressKey(VK_TAB, false);
+            DriverKey(VK_TAB);
             Sleep(50);
         }
 
         // Clear the field: Home, Shift+End, Delete.
-        PressKey(VK_HOME, true);
-        SendKey(VK_SHIFT, false, 0);
-        PressKey(VK_END, true);
-        SendKey(VK_SHIFT, false, KEYEVENTF_KEYUP);
-        PressKey(VK_DELETE, true);
-        if (WaitForList(list, L"", -1, NowMs()) < 0) {
+        DriverKey(VK_HOME);
+        DriverKey(VK_END, DRIVER_SHIFT);
+        DriverKey(VK_DELETE);
+        if (WaitForList(list, "", -1, NowMs()) < 0) {
             std::fprintf(stderr, "prefix %d: edit field not cleared\n", prefix);
             ++failures;
             continue;
         }
 
         for (size_t typed = 1; typed <= text.size(); ++typed) {
-            std::wstring sofar = text.substr(0, typed);
+            std::string sofar = text.substr(0, typed);
             int expectedTop = ExpectedTop(list, sofar);
             double start = NowMs();
-            TypeCharacter(text[typed - 1]);
+            DriverTypeText(text.substr(typed - 1, 1));
             double ms = WaitForList(list, sofar, expectedTop, start);
             if (ms < 0) {
-                DWORD_PTR top = 0;
-                SendMessageTimeoutW(list.combo, CB_GETTOPINDEX, 0, 0, SMTO_NORMAL, 5000, &top);
-                std::fprintf(stderr, "prefix %d \"%s\" in list %d: field shows \"%s\", top %ld, expected top %d\n",
-                             prefix, Utf8(sofar).c_str(), which, Utf8(WindowText(list.edit)).c_str(),
-                             (long)top, expectedTop);
+                std::fprintf(stderr, "prefix %d \"%s\" in list %d: field shows \"%s\", top %d, expected top %d\n",
+                             prefix, CsvText(sofar).c_str(), which, CsvText(DriverWindowText(list.edit)).c_str(),
+                             DriverComboTopIndex(list.combo), expectedTop);
                 ++failures;
                 break;
             }
-            std::printf("key,%s,%d,%s,%zu,%zu,%d,%.3f,\"%s\"\n", kind, prefix, which == 0 ? "code" : "place", text.size(),
-                        typed, typed == text.size() ? 1 : 0, ms, Utf8(sofar).c_str());
+            std::printf("key,%s,%d,%s,%zu,%zu,%d,%.3f,\"%s\"\n", kind, prefix, which == 0 ? "code" : "place",
+                        text.size(), typed, typed == text.size() ? 1 : 0, ms, CsvText(sofar).c_str());
         }
         if (prefix % 100 == 99) {
             std::fflush(stdout);
-            std::fprintf(stderr, "type-ahead: %d of %d prefixes\n", prefix + 1, count);
+            std::fprintf(stderr, "type-ahead (%s): %d of %d prefixes\n", kind, prefix + 1, count);
         }
     }
-    std::printf("memory,%s_after_typing,%lu\n", kind, (unsigned long)PeakWorkingSet(running.process.dwProcessId));
-    Stop(&running);
+    std::printf("memory,%s_after_typing,%lu\n", kind, (unsigned long)PeakWorkingSet(running.info.dwProcessId));
+    DriverKill(&running);
     return failures;
 }
 
