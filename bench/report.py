@@ -243,6 +243,52 @@ def main():
           f"floor {mib(after.get('floor', 0))}.")
     w("")
 
+    # Start-up split.
+    probe_path = os.path.join(results, "probe.csv")
+    if os.path.exists(probe_path):
+        parts = {}
+        for r in read_rows(probe_path, "probe"):
+            parts.setdefault(r[1], []).append(float(r[2]))
+        n = entries[percents[-1]]
+        w("### Where the start-up time goes (probe.exe, full table, median of its runs)")
+        w("")
+        w("| part | median ms | µs per item | runs |")
+        w("|---|---:|---:|---:|")
+        per_item = {"item_lookup": 2 * n, "fill_by_handle": 2 * n, "fill_code_list": n, "fill_place_list": n}
+        for part, values in parts.items():
+            items = per_item.get(part) or (n / 4 if part.startswith("fill_quarter") else 0)
+            cost = f"{1000 * statistics.median(values) / items:.1f}" if items else ""
+            w(f"| {part} | {ms(statistics.median(values))} | {cost} | {len(values)} |")
+        w("")
+    profile_path = os.path.join(results, "profile.txt")
+    if os.path.exists(profile_path):
+        with open(profile_path, encoding="utf-8") as f:
+            lines = [line.rstrip() for line in f]
+        w("Profile of one start-up of the floor (full table), `bench/profile.sh`, first lines of each part:")
+        w("")
+        w("```")
+        shown, block = [], 0
+        for line in lines:
+            if not line.strip():
+                block = 0
+            elif line.startswith("  "):
+                block += 1
+                if block > 12:
+                    continue
+            shown.append(line)
+        out.extend(shown)
+        w("```")
+        w("")
+    log_path = os.path.join(results, "log.txt")
+    if os.path.exists(log_path):
+        with open(log_path, encoding="utf-8", errors="replace") as f:
+            failures = [line.rstrip() for line in f
+                        if line.strip() and " done" not in line and " prefixes" not in line]
+        w(f"Failed measurements: {len(failures)}" + (":" if failures else "."))
+        for line in failures[:20]:
+            w(f"- `{line}`")
+        w("")
+
     # Targets.
     full = percents[-1]
     ratio = statistics.median(ratios_at[full])

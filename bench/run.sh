@@ -2,14 +2,15 @@
 # Builds both Windows builds and measures, in one run under Wine on Xvfb with
 # the Czech locale: start-up of the program against the floor at 25, 50 and
 # 100 % of the table, type-ahead in the program and in the floor, the sizes
-# of both exe files and the peak working sets. Writes the raw results to
+# of both exe files and the peak working sets; then the start-up split into
+# its parts (probe.exe) and, where perf is installed, a profile of one start. Writes the raw results to
 # BUILD/results/ and the figures into docs/performance.md and docs/startup.png.
-#   bash bench/run.sh [RUNS] [PREFIXES]        (defaults: 15 runs, 1000 prefixes)
+#   bash bench/run.sh [RUNS] [PREFIXES]        (defaults: 10 runs, 1000 prefixes)
 # BUILD is build-bench/ beside this folder's parent, or $ORVENDA_BENCH_BUILD.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 out=${ORVENDA_BENCH_BUILD:-$root/build-bench}
-runs=${1:-15}
+runs=${1:-10}
 prefixes=${2:-1000}
 seed=20261211
 
@@ -19,7 +20,7 @@ for arch in i686:win32 x86_64:win64; do
     cmake -S "$root" -B "$out/${arch#*:}" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-${arch%%:*}.cmake" >/dev/null
     cmake --build "$out/${arch#*:}" -j "$(nproc)" --target orvenda >/dev/null
 done
-cmake --build "$out/win64" -j "$(nproc)" --target bench orvenda_p25 orvenda_p50 floor_p25 floor_p50 floor_p100 >/dev/null
+cmake --build "$out/win64" -j "$(nproc)" --target bench probe orvenda_p25 orvenda_p50 floor_p25 floor_p50 floor_p100 >/dev/null
 
 # Other work on this machine competes for its cores: as root the measurements
 # run at a raised priority (Xvfb and the Wine server inherit it).
@@ -29,6 +30,7 @@ results="$out/results"
 rm -rf "$results"
 mkdir -p "$results"
 . cmake/wine-env.sh "$out/win64"
+export ORVENDA_XVFB_PID=${ORVENDA_XVFB_PID:-}
 # A server that stays up between the runs: every start meets a warm one.
 "${WINE%/*}/wineserver" -p
 "$WINE" cmd /c exit >/dev/null 2>&1 || true
@@ -51,13 +53,23 @@ mkdir -p "$results"
 
 cd "$out/win64"
 echo "start-up: $runs runs of 6 programs"
-"$WINE" bench/bench.exe startup "$runs" >"$results/startup.csv"
+# A failed measurement is logged and the run goes on, so the report shows it.
+"$WINE" bench/bench.exe startup "$runs" >"$results/startup.csv" 2>>"$results/log.txt" ||
+    echo "start-up: some starts failed" >>"$results/log.txt"
 echo "type-ahead: $prefixes prefixes, program and floor"
-"$WINE" bench/bench.exe typeahead "$prefixes" "$seed" program >"$results/typeahead-program.csv"
-"$WINE" bench/bench.exe typeahead "$prefixes" "$seed" floor >"$results/typeahead-floor.csv"
+for kind in program floor; do
+    "$WINE" bench/bench.exe typeahead "$prefixes" "$seed" $kind >"$results/typeahead-$kind.csv" \
+        2>>"$results/log.txt" || echo "type-ahead ($kind): some keystrokes failed" >>"$results/log.txt"
+done
+echo "start-up split: 3 runs of probe.exe"
+for _ in 1 2 3; do "$WINE" bench/probe.exe; done >"$results/probe.csv"
 echo "load_after: $(cut -d' ' -f1-3 /proc/loadavg)" >>"$results/machine.txt"
 echo "command: bash bench/run.sh $runs $prefixes (seed $seed)" >>"$results/machine.txt"
 
 cd "$root"
+if command -v perf >/dev/null; then
+    echo "profile of one start-up of the floor"
+    bash bench/profile.sh >"$results/profile.txt" 2>/dev/null || echo "(profile failed)" >"$results/profile.txt"
+fi
 python3 bench/report.py "$results" docs/performance.md docs/startup.png
 echo "results in $results; figures in docs/performance.md and docs/startup.png"
