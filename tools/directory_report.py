@@ -240,9 +240,10 @@ def cross_check(rows, sources):
     by_pair = set()
     names = {}
     codes = set()
-    for code, stored, _ in rows:
+    for code, stored, place in rows:
         text = visible(stored)
         by_pair.add((text, code))
+        names.setdefault(place["name"], set()).add(code)    # before abbreviation
         names.setdefault(name_part(text), set()).add(code)
         names.setdefault(text, set()).add(code)
         codes.add(code)
@@ -302,6 +303,33 @@ def write_report(col, rows, used, sources, path):
              "(cz-post-obce-psc.csv; sk-post-obce.csv, sk-post-obce-viac-psc.csv, "
              "sk-obce-casti.csv, sk-post-ulice.csv) and the GeoNames postal code dumps "
              "(CC BY 4.0, attribution: GeoNames). Do not edit: run the tool again.", ""]
+    lines += [
+        "## How the texts are formed", "",
+        "- Every municipality and every part of one, with every code the lists give it; a "
+        "municipality bears all the codes of its parts. One entry per distinct (text, code).",
+        "- A name that one place bears stands plain. Where several places bear it, each is "
+        "qualified by its district's town (\"Albrechtice (Karviná)\"); a district town's own "
+        "municipality keeps the plain name (\"Žilina\" beside \"Žilina (Kladno)\"). Where the "
+        "district does not tell them apart, a part is qualified by its municipality; a part of "
+        "the district's town itself takes the form Town-Part (\"Příbram-Jesenice\"); two "
+        "municipalities of one name in one district are told apart by the town whose post "
+        "office their code belongs to (\"Mezholezy (Horšovský Týn)\").",
+        "- Quarters of Praha, Brno, Ostrava and Plzeň stand under their own names (qualified by "
+        "the city where the name recurs: \"Kunratice (Praha)\"); Brno, Ostrava and Plzeň "
+        "also in the customary form City-Quarter (\"Ostrava-Poruba\"). The numbered "
+        "districts of Praha stand as \"Praha 1\" to \"Praha 22\".",
+        "- Bratislava and Košice: their numbered post offices (\"Bratislava 5\") with the codes "
+        "of their streets, their quarters under their own names (\"Petržalka\", \"Šaca\"), "
+        "and the city with every code of its streets.",
+        "- Slovak numbered post offices named by the lists (\"Zvolen 1\") with the codes they "
+        "serve; spa and works names as one word with a hyphen (\"Sliač-kúpele\").",
+        "- A text longer than 27 characters takes the abbreviations of the table below, first "
+        "in its qualifier, then in its name (never the name's first word).",
+        "- Names are written as the lists write them, with single blanks, no blank beside a "
+        "hyphen and a blank after an ordinal's point; \"ö\" (\"Töböréte\") is kept, being part "
+        "of an official Slovak name and a Windows-1250 letter.",
+        "",
+    ]
     lines += figures(rows, used)
     lines += sources_section(col, rows)
     lines += left_out_section(col)

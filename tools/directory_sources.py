@@ -139,6 +139,9 @@ class Collector:
         self.left_out = []          # (list, row text, reason)
         self.notes = []             # (list, what, how it was read)
         self.normalised = []        # (list, name, table form)
+        self.city_parts = []        # official parts of Bratislava and Košice
+        self.city_quarter_rows = []  # their quarters in the municipality list
+        self.quarter_districts = {}  # quarter name -> district in the municipality list
         self.contributions = {name: {} for name in OFFICIAL_LISTS}
         self.contributions[GEONAMES_SK] = {}
         self.contributions[QUARTER_TABLE] = {}
@@ -378,6 +381,8 @@ def read_slovak(folder, col):
             continue
         remark = clean(row["Posta"])
         if remark.startswith("Pozri") and municipality in SPLIT_CITIES and part is not None:
+            col.quarter_districts[part] = clean(row["Okres"])
+            col.city_quarter_rows.append((number, long_name, municipality, part))
             continue    # quarters of Bratislava and Košice: see read_quarters
         if remark.startswith("Pozri"):
             short = clean(row["Obec"])
@@ -453,7 +458,8 @@ def read_slovak(folder, col):
                           if "#" in part else "not a place name")
             continue
         if municipality in SPLIT_CITIES:
-            continue    # quarters of Bratislava and Košice: see read_quarters
+            col.city_parts.append((number, row))    # quarters: see read_quarters
+            continue
         keys = keys_by_name.get(municipality, set())
         wanted = ("SK", sk_district(row["Okres"]), municipality)
         key = wanted if wanted in keys else (next(iter(keys)) if len(keys) == 1 else None)
@@ -513,6 +519,28 @@ def read_quarters(folder, col, street_codes):
             if code not in city_codes["Bratislava"]:
                 raise SourceError("quarter table: %s %s is not a Bratislava code" % (name, code))
             col.add_code(quarter, code, QUARTER_TABLE, (name, code))
+    for number, long_name, city, part in col.city_quarter_rows:
+        quarter = col.places.get(("SK", city, city, part))
+        if quarter is None or not quarter["codes"]:
+            col.leave_out(SK_MUNICIPALITIES, "line %d: %s" % (number, long_name),
+                          "quarter with no code in any list")
+            continue
+        for code in sorted(quarter["codes"]):
+            col.add_code(quarter, code, SK_MUNICIPALITIES, (long_name, "street list"))
+    for number, row in col.city_parts:
+        city, part = clean(row["Názov Obce"]), clean(row["Názov Miestnej časti"])
+        quarter = col.places.get(("SK", city, city, part))
+        if quarter is None or not quarter["codes"]:
+            col.leave_out(SK_PARTS, "line %d: %s, %s" % (number, part, city),
+                          "quarter with no code in any list")
+            continue
+        listed = col.quarter_districts.get(part)
+        if listed and clean(row["Okres"]) != listed:
+            col.notes.append((SK_PARTS, "line %d: %s, %s" % (number, part, city),
+                              "gives the district %s, the municipality list %s"
+                              % (clean(row["Okres"]), listed)))
+        for code in sorted(quarter["codes"]):
+            col.add_code(quarter, code, SK_PARTS, (part, city))
 
 
 def read_all(folder):
