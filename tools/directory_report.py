@@ -278,8 +278,9 @@ def cross_check(rows, sources):
     out.append("")
     for label, total, counts in results:
         found = counts[kinds[0]] + counts[kinds[1]]
-        out.append("- GeoNames %s: the table has %s of %s pairs (%.1f %%)." % (
-            label, number(found), number(total), 100.0 * found / total))
+        out.append("- GeoNames %s: the table has %s of %s pairs (%s)." % (
+            label, number(found), number(total),
+            "%.1f %%" % (100.0 * found / total) if total else "no pairs"))
     out.append("")
     out.append("Examples of each kind of difference:")
     out.append("")

@@ -517,7 +517,9 @@ def read_quarters(folder, col, street_codes):
         quarter = col.place(key, name, "SK", "city quarter", "Bratislava", "Bratislava")
         for code in codes:
             if code not in city_codes["Bratislava"]:
-                raise SourceError("quarter table: %s %s is not a Bratislava code" % (name, code))
+                col.leave_out(QUARTER_TABLE, "%s %s" % (name, code),
+                              "code not in the street list of Bratislava")
+                continue
             col.add_code(quarter, code, QUARTER_TABLE, (name, code))
     for number, long_name, city, part in col.city_quarter_rows:
         quarter = col.places.get(("SK", city, city, part))

@@ -41,13 +41,13 @@ def build_entries(col):
         stored = with_trailing_blank(texts[place["key"]])
         for code in sorted(place["codes"]):
             rows.append((code, stored, place))
-    rows.sort(key=lambda row: (collation_key(row[1]), row[0]))
     faults = []
     for code, stored, place in rows:
         for fault in code_faults(code) + place_faults(stored):
             faults.append("%s \"%s\": %s" % (code, stored, fault))
     if faults:
         raise TableError("rows break the table's rules:\n" + "\n".join(faults))
+    rows.sort(key=lambda row: (collation_key(row[1]), row[0]))
     return rows, used
 
 
