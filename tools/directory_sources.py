@@ -278,8 +278,19 @@ def numbered_office(name):
     match = re.fullmatch(r"(.*[^0-9 ]) ([0-9]{1,3})", clean(name))
     if not match or not plausible_name(match.group(1)[:1].upper()):
         return None
-    town = match.group(1)
+    town = re.sub(r" ?- ?", "-", match.group(1)) if " - " in match.group(1) else match.group(1)
     return town[0].upper() + town[1:] + " " + match.group(2)
+
+
+def office_of(col, source, row):
+    """The post office of a row: its full name where the list gives one (the
+    short column abbreviates, and once names another office)."""
+    full, short = clean(row.get("Dlhy_Nazov_Posta", "")), clean(row["Posta"])
+    if full and numbered_office(full) and numbered_office(short) \
+            and full.rsplit(" ", 1)[1] != short.rsplit(" ", 1)[1]:
+        col.notes.append((source, "%s %s" % (short, row["PSC"]),
+                          "the full name says %s; taken as %s" % (full, full)))
+    return full or short
 
 
 def add_office(col, office_name, district, code, source, pair, raw_name):
@@ -326,7 +337,8 @@ def read_slovak(folder, col):
                                                              clean(row["Poznamka"]) or "no code"),
                           "street without a code (a cross-reference to another street)")
             continue
-        street_codes.setdefault(town, []).append((code, clean(row["Posta"]), number))
+        street_codes.setdefault(town, []).append((code, office_of(col, SK_STREETS, row),
+                                                  clean(row["Ulica"])))
 
     street_district = {}
     for row in municipalities:
@@ -376,8 +388,9 @@ def read_slovak(folder, col):
             col.add_code(target, code, SK_MUNICIPALITIES, pair)
             if target is not town:
                 col.add_code(town, code, SK_MUNICIPALITIES, pair)
-            add_office(col, row["Posta"], sk_district(okres), code, SK_MUNICIPALITIES,
-                       (row["Posta"].lower(), code), row["Posta"])
+            office = office_of(col, SK_MUNICIPALITIES, row)
+            add_office(col, office, sk_district(okres), code, SK_MUNICIPALITIES,
+                       (office.lower(), code), office)
             continue
         remark = clean(row["Posta"])
         if remark.startswith("Pozri") and municipality in SPLIT_CITIES and part is not None:
@@ -386,10 +399,11 @@ def read_slovak(folder, col):
             continue    # quarters of Bratislava and Košice: see read_quarters
         if remark.startswith("Pozri"):
             short = clean(row["Obec"])
-            found = [(c, o, n) for c, o, n in street_codes.get(short, [])] if part is None else []
+            found = street_codes.get(short, []) if part is None else []
             if part is not None:
-                found = [(c, o, n) for c, o, n in street_codes.get(municipality, [])
-                         if o.casefold() == part.casefold()]
+                # The part's own post office, or a street named after the part.
+                found = [(c, o, s) for c, o, s in street_codes.get(municipality, [])
+                         if part.casefold() in (o.casefold(), s.casefold())]
                 if not found:
                     found = street_codes.get(short, [])
             if not found:
