@@ -32,7 +32,7 @@ mkdir -p "$results"
 . cmake/wine-env.sh "$out/win64"
 export ORVENDA_XVFB_PID=${ORVENDA_XVFB_PID:-}
 # A server that stays up between the runs: every start meets a warm one.
-"${WINE%/*}/wineserver" -p
+"${WINE%/*}/wineserver" -p 2>/dev/null || true
 "$WINE" cmd /c exit >/dev/null 2>&1 || true
 
 {
