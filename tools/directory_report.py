@@ -183,8 +183,6 @@ def sources_section(col, rows):
         for code, sources in sorted(place["codes"].items()):
             if GEONAMES_SK in sources:
                 geo.setdefault(place["name"], []).append(code)
-            if QUARTER_TABLE in sources and place["name"] not in BRATISLAVA_QUARTER_CODES:
-                pass
     for name, codes in sorted(geo.items()):
         out.append("- %s: %s" % (name, ", ".join(codes)))
     out.append("")

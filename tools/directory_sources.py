@@ -58,10 +58,6 @@ SK_LONG_NAME_CORRECTIONS = {
 SPLIT_CITIES = ("Bratislava", "Košice")
 
 
-class SourceError(Exception):
-    pass
-
-
 def read_csv(folder, name, skip_lines=0):
     path = os.path.join(folder, name)
     with open(path, encoding="utf-8", newline="") as handle:

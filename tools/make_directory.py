@@ -19,7 +19,7 @@ sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from directory_collation import collation_key                      # noqa: E402
 from directory_report import write_report                          # noqa: E402
 from directory_rules import code_faults, place_faults, with_trailing_blank  # noqa: E402
-from directory_sources import SourceError, read_all                # noqa: E402
+from directory_sources import read_all                             # noqa: E402
 from directory_texts import assign_texts                           # noqa: E402
 
 REPOSITORY = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
@@ -67,7 +67,7 @@ def main(argv=None):
     try:
         col = read_all(args.sources)
         rows, used = build_entries(col)
-    except (SourceError, TableError, OSError, KeyError) as error:
+    except (TableError, OSError, KeyError, ValueError) as error:
         print("make_directory: %s" % error, file=sys.stderr)
         return 1
     os.makedirs(args.out, exist_ok=True)
