@@ -330,6 +330,27 @@ static RECT SelectedLine(const Window& window, int which)
     return line;
 }
 
+static bool ClientRight(const AreaCount& client)
+{
+    return client.strangers == 0 && client.pixels > 0;
+}
+
+// Mostly background, some text, and no colour that belongs to neither.
+static bool TextAreaRight(const AreaCount& area, int strangersAllowed)
+{
+    return area.strangers <= strangersAllowed && area.background > area.pixels / 2 && area.text > 0;
+}
+
+// The caret blinks in the focused edit field (drawn inverted): up to two
+// columns of it are not a wrong colour. An empty field shows no white.
+static bool EditRight(const AreaCount& edit, RECT rect, bool wantText)
+{
+    int caretAllowance = 2 * (rect.bottom - rect.top);
+    if (wantText)
+        return TextAreaRight(edit, caretAllowance);
+    return edit.strangers <= caretAllowance && edit.background > edit.pixels / 2 && edit.text == 0;
+}
+
 static bool TakeLook(const Window& window, Look* look, bool wantEditText)
 {
     if (!DriverCapture(window.dialog, false, &look->image))
@@ -361,22 +382,15 @@ static bool TakeLook(const Window& window, Look* look, bool wantEditText)
         }
     }
 
-    look->ok = look->client.strangers == 0 && look->client.pixels > 0;
+    look->ok = ClientRight(look->client);
     for (int i = 0; i < 2; ++i) {
         look->labels[i] = CountArea(image, ChildArea(window.dialog, window.labels[i], false), kBlack, kGold);
         RECT selected = SelectedLine(window, i);
         look->lists[i] = CountArea(image, ChildArea(window.dialog, window.lists[i], true), kViolet, kGreen, &selected);
-        look->edits[i] = CountArea(image, ChildArea(window.dialog, window.edits[i], true), kViolet, kWhite);
-        // The caret blinks in the focused edit field (drawn inverted): up to
-        // two columns of it are not a wrong colour.
         RECT edit = ChildArea(window.dialog, window.edits[i], true);
-        int caretAllowance = 2 * (edit.bottom - edit.top);
-        look->ok = look->ok && look->labels[i].strangers == 0 && look->labels[i].text > 0 &&
-                   look->labels[i].background > look->labels[i].pixels / 2 && look->lists[i].strangers == 0 &&
-                   look->lists[i].text > 0 && look->lists[i].background > look->lists[i].pixels / 2 &&
-                   look->edits[i].strangers <= caretAllowance &&
-                   look->edits[i].background > look->edits[i].pixels / 2 &&
-                   (wantEditText ? look->edits[i].text > 0 : look->edits[i].text == 0);
+        look->edits[i] = CountArea(image, edit, kViolet, kWhite);
+        look->ok = look->ok && TextAreaRight(look->labels[i], 0) && TextAreaRight(look->lists[i], 0) &&
+                   EditRight(look->edits[i], edit, wantEditText);
     }
     return true;
 }
@@ -408,24 +422,19 @@ static void CheckColours(const Window& window, const std::string& when, bool wan
         DriverSaveBmp(look.image, file.c_str());
         DriverLog("(capture saved as %s, %dx%d)", file.c_str(), look.image.width, look.image.height);
     }
-    DriverCheck(look.client.strangers == 0 && look.client.pixels > 0,
-                when + ": dialog client area is violet-blue outside the controls", AreaText(look.client));
+    DriverCheck(ClientRight(look.client), when + ": dialog client area is violet-blue outside the controls",
+                AreaText(look.client));
     const char* labelNames[2] = {"code label", "place label"};
     const char* listNames[2] = {"code list", "place list"};
     const char* editNames[2] = {"code edit field", "place edit field"};
     for (int i = 0; i < 2; ++i) {
-        const AreaCount& label = look.labels[i];
-        DriverCheck(label.strangers == 0 && label.background > label.pixels / 2 && label.text > 0,
-                    when + ": " + labelNames[i] + " is black with gold-yellow text", AreaText(label));
-        const AreaCount& list = look.lists[i];
-        DriverCheck(list.strangers == 0 && list.background > list.pixels / 2 && list.text > 0,
-                    when + ": " + listNames[i] + " is violet-blue with green text", AreaText(list));
-        const AreaCount& edit = look.edits[i];
-        RECT rect = ChildArea(window.dialog, window.edits[i], true);
-        DriverCheck(edit.strangers <= 2 * (rect.bottom - rect.top) && edit.background > edit.pixels / 2 &&
-                        (wantEditText ? edit.text > 0 : edit.text == 0),
+        DriverCheck(TextAreaRight(look.labels[i], 0), when + ": " + labelNames[i] + " is black with gold-yellow text",
+                    AreaText(look.labels[i]));
+        DriverCheck(TextAreaRight(look.lists[i], 0), when + ": " + listNames[i] + " is violet-blue with green text",
+                    AreaText(look.lists[i]));
+        DriverCheck(EditRight(look.edits[i], ChildArea(window.dialog, window.edits[i], true), wantEditText),
                     when + ": " + editNames[i] + " is violet-blue" + (wantEditText ? " with white text" : ", empty"),
-                    AreaText(edit));
+                    AreaText(look.edits[i]));
     }
     DriverLog("%s: client %s; code list %s; code label %s; place edit %s", when.c_str(),
               AreaText(look.client).c_str(), AreaText(look.lists[0]).c_str(), AreaText(look.labels[0]).c_str(),
