@@ -31,7 +31,6 @@ SK_NAME_CORRECTIONS = {
     "Geča č. 107-110": "Geča",
     "Záhorčie (MBD)": "Záhorčie",
     "Miestna časť Vrbovce nad Rimavou": "Vrbovce nad Rimavou",
-    "Piešť I (časť)": "Piešť I",
 }
 
 # Quarters of Bratislava that neither the postal lists nor GeoNames tie to a
@@ -360,6 +359,9 @@ def read_slovak(folder, col):
     for number, row in enumerate(municipalities, start=2):
         long_name = clean(row["Dlhy_Nazov_Obec"])
         municipality, part = split_long_name(long_name)
+        read_as = municipality if part is None else "%s - %s" % (municipality, part)
+        if read_as != long_name and (", " in long_name or long_name in SK_LONG_NAME_CORRECTIONS):
+            col.notes.append((SK_MUNICIPALITIES, long_name, "read as \"%s\"" % read_as))
         if part is not None:
             part = corrected(col, SK_MUNICIPALITIES, part)
         else:
