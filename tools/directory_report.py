@@ -169,8 +169,8 @@ def sources_section(col, rows):
     out.append("Pairs are: the Czech list, (part, municipality, code); the Slovak municipality "
                "list, (name as written, code); the list of municipalities with several codes, "
                "(municipality, local name, code); the official parts, (part, municipality) with "
-               "their municipality's codes; the street list, the numbered post offices with "
-               "their codes.")
+               "their municipality's codes; the street list, the numbered post offices and the towns "
+               "whose codes go by street, each with its codes.")
     out.append("")
     out.append("### Quarters of Bratislava and Košice")
     out.append("")

@@ -409,9 +409,10 @@ def read_slovak(folder, col):
                               "codes go by street, and the street list has none for it")
                 continue
             for code, _, _ in found:
-                col.add_code(target, code, SK_MUNICIPALITIES, pair)
-                if target is not town:
-                    col.add_code(town, code, SK_MUNICIPALITIES, pair)
+                street_pair = (municipality, code)
+                for place in (target, town) if target is not town else (town,):
+                    col.add_code(place, code, SK_MUNICIPALITIES, pair)
+                    col.add_code(place, code, SK_STREETS, street_pair)
             continue
         if remark.startswith("viď detail"):
             continue    # codes come from the list of municipalities with several codes
