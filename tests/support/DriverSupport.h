@@ -23,6 +23,14 @@
 //   directory's items); DriverExpectCzechLocale() checks that.
 // - Checks: DriverCheck() counts passes and failures and prints failures;
 //   DriverSummary() prints "N passed, N failed" and returns the exit code.
+// - Under Wine (8.0) these do not work on another process's windows, so
+//   the helpers avoid them: MapDialogRect (fails, rectangle unchanged; use
+//   DriverDialogBaseUnits), GetMenuItemCount / GetMenuItemInfo on GetMenu()
+//   (fail; load the menu from the program file with LoadLibraryExA(...,
+//   LOAD_LIBRARY_AS_DATAFILE) and LoadMenuW instead), and the A form of
+//   CB_GETLBTEXT (returns UTF-16 bytes; the helpers send the W form).
+// - Wine's list search folds only ASCII letters to capitals: typing "ž"
+//   does not find "Žabany", "Ž" does.
 // The interface only grows: existing functions keep their meaning.
 #ifndef ORVENDA_DRIVER_SUPPORT_H
 #define ORVENDA_DRIVER_SUPPORT_H
