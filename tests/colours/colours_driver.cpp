@@ -514,6 +514,24 @@ static void TestWindow()
     }
     CheckColours(window, "with text typed into both edit fields", true);
 
+    // A chosen item stands in the edit field in white; its line in the list
+    // keeps the platform's selection colours, the rest stays as it was. The
+    // field shows the text selected at first (selection colours too), so a
+    // click into the field ends the selection before the look.
+    for (int i = 0; i < 2; ++i) {
+        int height = DriverComboItemHeight(window.combos[i]);
+        int line = int(SendMessageA(window.lists[i], LB_GETTOPINDEX, 0, 0)) + 2;
+        std::string item = DriverComboItem(window.combos[i], line);
+        DriverActivate(window.dialog, kTimeout);
+        DriverClick(window.lists[i], 10, 2 * height + height / 2);
+        DriverCheck(DriverWaitEditText(window.combos[i], item, kTimeout),
+                    std::string("clicked item stands in edit field ") + std::to_string(i),
+                    "field shows \"" + DriverShow(DriverComboEditText(window.combos[i])) + "\", item \"" +
+                        DriverShow(item) + "\"");
+        DriverClickCentre(window.edits[i]);
+    }
+    CheckColours(window, "with an item chosen in each list", true);
+
     RECT normal;
     GetClientRect(window.dialog, &normal);
     SystemCommand(window.dialog, SC_MAXIMIZE);
