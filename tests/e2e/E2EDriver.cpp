@@ -304,6 +304,31 @@ static void CheckWindow()
     DriverKey(VK_TAB);
     DriverCheck(DriverWaitUntil(FocusWait::Is, &toCode, kTimeout), "Tab again moves it back to the code list");
 
+    // Maximised (the caption button left of the close box), the window grows
+    // while the controls keep their places and sizes.
+    std::vector<RECT> placed;
+    for (HWND child : children)
+        placed.push_back(DriverChildRect(dialog, child));
+    POINT maximise = {window.right - GetSystemMetrics(SM_CXFIXEDFRAME) - GetSystemMetrics(SM_CXSIZE) * 3 / 2 - 1,
+                      window.top + GetSystemMetrics(SM_CYFIXEDFRAME) + GetSystemMetrics(SM_CYCAPTION) / 2};
+    ScreenToClient(dialog, &maximise);
+    DriverClick(dialog, maximise.x, maximise.y);
+    struct Zoom {
+        static bool Is(void* context)
+        {
+            return IsZoomed((HWND)context) != FALSE;
+        }
+    };
+    if (DriverCheck(DriverWaitUntil(Zoom::Is, dialog, kTimeout), "maximise box maximises the window")) {
+        RECT grown;
+        GetClientRect(dialog, &grown);
+        DriverCheck(grown.right > client.right && grown.bottom > client.bottom, "maximised client area is larger");
+        for (size_t i = 0; i < children.size() && i < placed.size(); ++i) {
+            RECT now = DriverChildRect(dialog, children[i]);
+            DriverCheck(EqualRect(&now, &placed[i]) != FALSE, "control " + std::to_string(i + 1) + " keeps its place when maximised");
+        }
+    }
+
     DriverKill(&process);
 }
 
