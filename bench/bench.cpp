@@ -51,6 +51,9 @@ static LRESULT ComboCount(HWND dialog, int id)
 // input, or, should it do so before its dialog is complete, the first poll
 // that finds it complete. Gives the time from just before process creation, or
 // a negative value on failure (the process is then already stopped).
+// How the last StartAndWait found its end: "idle" or "poll".
+static const char* g_startEnd = "";
+
 static double StartAndWait(const char* exe, LRESULT expectedCount, DriverProcess* running)
 {
     double start = NowMs();
@@ -84,8 +87,10 @@ static double StartAndWait(const char* exe, LRESULT expectedCount, DriverProcess
             LRESULT places = ComboCount(running->dialog, IDC_PLACE_LIST);
             // Found complete at once: it was so when the program went idle,
             // since the lists are filled before the dialog is shown.
-            if (codes == expectedCount && places == expectedCount)
+            if (codes == expectedCount && places == expectedCount) {
+                g_startEnd = first ? "idle" : "poll";
                 return (first ? idle : NowMs()) - start;
+            }
             if (codes >= 0 && places >= 0) {
                 std::fprintf(stderr, "%s: lists hold %ld and %ld items, expected %ld\n", exe, (long)codes,
                              (long)places, (long)expectedCount);
@@ -128,7 +133,7 @@ static int RunStartup(int runs)
         {100, "orvenda.exe", "bench\\floor_p100.exe"},
     };
     int failures = 0;
-    std::printf("startup,run,percent,entries,kind,ms,peak_working_set\n");
+    std::printf("startup,run,percent,entries,kind,ms,peak_working_set,end\n");
     // Run 0 warms the caches and the server and is not reported.
     for (int run = 0; run <= runs; ++run) {
         for (const Variant& variant : variants) {
@@ -149,8 +154,8 @@ static int RunStartup(int runs)
                 SIZE_T peak = PeakWorkingSet(running.info.dwProcessId);
                 DriverKill(&running);
                 if (run > 0)
-                    std::printf("startup,%d,%d,%ld,%s,%.3f,%lu\n", run, variant.percent,
-                                (long)EntriesAt(variant.percent), kinds[i], ms, (unsigned long)peak);
+                    std::printf("startup,%d,%d,%ld,%s,%.3f,%lu,%s\n", run, variant.percent,
+                                (long)EntriesAt(variant.percent), kinds[i], ms, (unsigned long)peak, g_startEnd);
                 std::fflush(stdout);
                 Sleep(200);  // let the server and the display finish with the old window
             }
@@ -186,8 +191,18 @@ static bool ReadList(HWND dialog, int id, ListUnderTest* list)
         std::fprintf(stderr, "list %d: edit field or list box not found\n", id);
         return false;
     }
-    for (const std::string& item : DriverComboItems(list->combo))
-        list->lowered.push_back(Lowered(item));
+    // One CB_GETLBTEXT per item into a buffer longer than any item (half the
+    // round trips of asking each item's length first).
+    LRESULT count = SendMessageW(list->combo, CB_GETCOUNT, 0, 0);
+    for (LRESULT i = 0; i < count; ++i) {
+        wchar_t buffer[256];
+        LRESULT length = SendMessageW(list->combo, CB_GETLBTEXT, i, (LPARAM)buffer);
+        if (length < 0 || length >= 256)
+            return false;
+        std::wstring text(buffer, length);
+        CharLowerBuffW(&text[0], (DWORD)text.size());
+        list->lowered.push_back(text);
+    }
     // The list scrolls no further than to show its last item on its last whole line.
     RECT client;
     GetClientRect(listBox, &client);
