@@ -2,7 +2,7 @@
 //   resources  the two pattern bitmaps as built into the program
 //   window     the pixels of the real window (backgrounds, labels, list and
 //              edit text), again after a refused exit, scrolling, minimise
-//              and restore, and when maximised
+//              and restore, typing, choosing an item, and when maximised
 //   brushes    the program's two brushes stay the same handles, its GDI
 //              objects do not grow, and a confirmed exit deletes both
 //   exits      two confirmation boxes open at once, answered in each order
@@ -452,9 +452,18 @@ static bool IsRestoredWindow(void* context)
     return IsWindowVisible(window) && !IsIconic(window) && !IsZoomed(window);
 }
 
-static bool IsZoomedWindow(void* context)
+// Maximised, and the client area already grown (the state changes first).
+struct ZoomWait {
+    HWND window;
+    RECT normal;
+};
+
+static bool IsZoomedAndLarger(void* context)
 {
-    return IsZoomed((HWND)context) != FALSE;
+    ZoomWait* wait = (ZoomWait*)context;
+    RECT client;
+    GetClientRect(wait->window, &client);
+    return IsZoomed(wait->window) && client.right > wait->normal.right && client.bottom > wait->normal.bottom;
 }
 
 static void SystemCommand(HWND window, WPARAM command)
@@ -466,8 +475,9 @@ static void SystemCommand(HWND window, WPARAM command)
 static int ScrollList(const Window& window, int which)
 {
     int before = int(SendMessageA(window.lists[which], LB_GETTOPINDEX, 0, 0));
-    PostMessageA(window.lists[which], WM_VSCROLL, MAKEWPARAM(SB_PAGEDOWN, 0), 0);
-    DriverSync(window.dialog, kTimeout);
+    DWORD_PTR result = 0;
+    SendMessageTimeoutA(window.lists[which], WM_VSCROLL, MAKEWPARAM(SB_PAGEDOWN, 0), 0, SMTO_NORMAL,
+                        kTimeout * DriverTimeoutScale(), &result);
     return int(SendMessageA(window.lists[which], LB_GETTOPINDEX, 0, 0)) - before;
 }
 
@@ -532,14 +542,10 @@ static void TestWindow()
     }
     CheckColours(window, "with an item chosen in each list", true);
 
-    RECT normal;
-    GetClientRect(window.dialog, &normal);
+    ZoomWait zoom = {window.dialog, {0, 0, 0, 0}};
+    GetClientRect(window.dialog, &zoom.normal);
     SystemCommand(window.dialog, SC_MAXIMIZE);
-    if (DriverCheck(DriverWaitUntil(IsZoomedWindow, window.dialog, kTimeout), "window maximises")) {
-        RECT large;
-        GetClientRect(window.dialog, &large);
-        DriverCheck(large.right > normal.right && large.bottom > normal.bottom, "maximised client area is larger",
-                    std::to_string(large.right) + "x" + std::to_string(large.bottom));
+    if (DriverCheck(DriverWaitUntil(IsZoomedAndLarger, &zoom, kTimeout), "window maximises to a larger client area")) {
         CheckColours(window, "maximised", true);
         SystemCommand(window.dialog, SC_RESTORE);
         DriverWaitUntil(IsRestoredWindow, window.dialog, kTimeout);
@@ -698,7 +704,9 @@ static bool RunRound(Window& window)
     bool ok = Repaint(window) && RefuseExit(&window);
     for (int i = 0; i < 2; ++i) {
         ScrollList(window, i);
-        PostMessageA(window.lists[i], WM_VSCROLL, MAKEWPARAM(SB_TOP, 0), 0);
+        DWORD_PTR result = 0;
+        SendMessageTimeoutA(window.lists[i], WM_VSCROLL, MAKEWPARAM(SB_TOP, 0), 0, SMTO_NORMAL,
+                            kTimeout * DriverTimeoutScale(), &result);
     }
     SystemCommand(window.dialog, SC_MINIMIZE);
     ok = ok && DriverWaitUntil(IsIconicWindow, window.dialog, kTimeout);
@@ -813,6 +821,11 @@ static const RacingCase kRacingCases[] = {
     {"menu first; inner Yes, outer Yes", REQUEST_MENU, REQUEST_ALT_F4, true, IDYES, IDYES, true, IDCANCEL},
 };
 
+static bool BrushesGone(void* process)
+{
+    return NoBrushes(LookAtBrushes((HANDLE)process));
+}
+
 static void RunRacingCase(const RacingCase& test)
 {
     const std::string name = std::string(test.name) + " (" + RequestName(test.first) + ", then " +
@@ -830,8 +843,11 @@ static void RunRacingCase(const RacingCase& test)
     HWND answeredFirst = test.innerFirst ? inner : outer;
     HWND answeredSecond = test.innerFirst ? outer : inner;
     DriverCheck(AnswerBox(answeredFirst, test.firstAnswer), name + ": first box closes");
-    // Let the program act on the answer before looking.
+    // Let the program act on the answer before looking: the dialog takes
+    // this message only once the answered box's call has returned.
     DriverSync(window.dialog, kTimeout);
+    if (test.brushesGone)
+        DriverWaitUntil(BrushesGone, process, kTimeout);
     ProgramBrushes seen = LookAtBrushes(process);
     DriverCheck(test.brushesGone ? NoBrushes(seen) : OneOfEach(seen),
                 name + (test.brushesGone ? ": brushes deleted after the first answer"
