@@ -238,6 +238,11 @@ bool ReadComboItems(HWND combo, std::vector<std::string>& items)
     return true;
 }
 
+bool CountsMatchTable(const TargetApp& app)
+{
+    return ComboCount(app.codeCombo) == (long)kPostalEntryCount && ComboCount(app.placeCombo) == (long)kPostalEntryCount;
+}
+
 std::vector<std::string> ExpectedItems(bool codeList)
 {
     std::vector<std::string> items;

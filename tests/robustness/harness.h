@@ -60,6 +60,8 @@ uint64_t ItemsChecksum(const std::vector<std::string>& items);
 // True when the combo holds exactly the expected items (count and checksum,
 // and the sorted texts themselves); describes the first difference otherwise.
 bool ListMatchesTable(HWND combo, bool codeList, std::string& why);
+// Quick form: both lists hold as many items as the table has entries.
+bool CountsMatchTable(const TargetApp& app);
 bool ItemsMatchTable(std::vector<std::string> items, bool codeList, std::string& why);
 
 // Input through the platform's input queue; the target window must be in front.

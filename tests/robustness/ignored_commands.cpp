@@ -57,14 +57,20 @@ void SweepCommands(const std::string& exe, unsigned last)
         return;
     }
     // Some text in both fields and a chosen item, so that a stray command that
-    // touched them would show.
-    BringToFront(app, app.placeEdit);
-    SendUnicodeChar(L'\x017D');  // Ž
-    BringToFront(app, app.codeEdit);
-    SendVirtualKey(VK_DOWN);
+    // touched them would show. Posted straight to the fields: this part is
+    // set-up, not the test, and must not depend on focus under load.
+    PostMessageW(app.placeEdit, WM_CHAR, 0x017D, 1);  // Ž
+    PostMessageW(app.codeEdit, WM_KEYDOWN, VK_DOWN, 1);
+    PostMessageW(app.codeEdit, WM_KEYUP, VK_DOWN, 0xC0000001);
+    DWORD start = GetTickCount();
+    while ((WindowCaption(app.codeEdit).empty() || WindowCaption(app.placeEdit).empty()) &&
+           GetTickCount() - start < 30000 * DriverTimeoutScale())
+        Sleep(50);
     Settle(app);
     Look before, after;
-    Check(TakeLook(app, before), "the window can be captured");
+    bool looked = TakeLook(app, before);
+    Check(looked && !before.codeText.empty() && !before.placeText.empty(),
+          "the window can be captured and both fields hold text");
 
     unsigned posted = 0, failedPosts = 0;
     for (unsigned id = 0; id <= last; ++id) {
@@ -100,8 +106,8 @@ void SweepCommands(const std::string& exe, unsigned last)
     Check(WaitExtraWindows(app, 0, 2000).empty(), "no box or other window opened");
     Check(alive && IsWindowVisible(app.dialog), "the window is still shown");
     Check(alive && TakeLook(app, after) && SameLook(before, after),
-          "window place, edit fields and labels are unchanged (fields \"" + after.codeText + "\", \"" +
-              after.placeText + "\")");
+          "window place, edit fields and labels are unchanged (fields \"" + before.codeText + "\", \"" +
+              before.placeText + "\" before, \"" + after.codeText + "\", \"" + after.placeText + "\" after)");
     std::string why;
     bool codeOk = alive && ListMatchesTable(app.codeCombo, true, why);
     Check(codeOk, "the code list still holds the table's items " + why);
@@ -138,8 +144,10 @@ void CommandLines(const std::string& exe)
         bool started = StartTarget(app, exe, line);
         Look look;
         std::string why;
+        // Item counts only: reading every item costs about a minute under Wine
+        // with the whole table, and the sweep above reads them all once.
         bool same = started && ExtraWindows(app).empty() && TakeLook(app, look) && SameLook(reference, look) &&
-                    ListMatchesTable(app.codeCombo, true, why) && ListMatchesTable(app.placeCombo, false, why);
+                    CountsMatchTable(app);
         Check(same, "command line \"" + shown + "\" opens the same window " + why);
         DWORD code = 0;
         if (started) {

@@ -3,9 +3,10 @@
 // V, X, Z. Used to pin down a crash seen under Wine after such bursts.
 //
 //   robust_burst.exe [PROGRAM] [--seed=N] [--count=N] [--runs=N] [--keys=pbacvxz]
-//                    [--field=0|1] [--pause=MS]
+//                    [--field=0|1] [--pause=MS] [--clip=N]
 // keys: p printable, b Backspace, a c v x z Ctrl+letter, u characters outside
-// Windows-1250, d Delete, h Home/End/arrows.
+// Windows-1250, d Delete, h Home/End/arrows. --clip=N puts N characters on the
+// clipboard before each burst (text to paste that is longer than a field).
 #include "harness.h"
 
 #include <cstdio>
@@ -19,6 +20,7 @@ int main(int argc, char** argv)
     unsigned long runs = OptionValue(argc, argv, "--runs", 3);
     unsigned long field = OptionValue(argc, argv, "--field", 1);
     unsigned long pause = OptionValue(argc, argv, "--pause", 0);
+    unsigned long clip = OptionValue(argc, argv, "--clip", 0);
     std::string keys = "pbacvxz";
     for (int i = 1; i < argc; ++i)
         if (std::strncmp(argv[i], "--keys=", 7) == 0)
@@ -38,6 +40,12 @@ int main(int argc, char** argv)
             break;
         }
         HWND edit = field ? app.placeEdit : app.codeEdit;
+        if (clip) {
+            std::wstring text;
+            for (unsigned long i = 0; i < clip; ++i)
+                text += (wchar_t)(i % 97 == 96 ? 0x4E2D : 0x61 + i % 26);
+            SetClipboardUnicode(text);
+        }
         BringToFront(app, edit);
         uint64_t rng = (seed + run) * 0x9E3779B97F4A7C15ULL | 1;
         unsigned long sent = 0;
