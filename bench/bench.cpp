@@ -5,6 +5,9 @@
 //                               types COUNT prefixes drawn from the table into
 //                               the program (or the floor) and times each keystroke
 //   bench.exe once EXE PERCENT  one start-up of EXE (built with PERCENT of the table)
+//   bench.exe compare RUNS PERCENT EXE_A EXE_B LABEL
+//                               start-up of two programs, interleaved, with
+//                               the ratio A / B pair by pair
 // Results go to stdout as CSV lines (one kind per first field), progress and
 // failures to stderr. The exit code is non-zero if any measurement failed.
 // Starting, typing and reading the lists use the shared driver helpers; the
@@ -161,6 +164,32 @@ static int RunStartup(int runs)
             }
         }
         std::fprintf(stderr, "start-up run %d of %d done\n", run, runs);
+    }
+    return failures;
+}
+
+// Two programs with the same lists, started alternately RUNS times (after
+// one warm-up pair); prints each pair and its ratio A / B.
+static int RunCompare(int runs, int percent, const char* first, const char* second, const char* label)
+{
+    int failures = 0;
+    std::printf("compare,label,run,ms_a,ms_b,ratio\n");
+    for (int run = 0; run <= runs; ++run) {
+        double ms[2];
+        for (int i = 0; i < 2; ++i) {
+            int which = run % 2 == 0 ? i : 1 - i;
+            DriverProcess running;
+            ms[which] = StartAndWait(which == 0 ? first : second, EntriesAt(percent), &running);
+            if (ms[which] < 0) {
+                ++failures;
+                continue;
+            }
+            DriverKill(&running);
+            Sleep(200);
+        }
+        if (run > 0 && ms[0] > 0 && ms[1] > 0)
+            std::printf("compare,%s,%d,%.3f,%.3f,%.4f\n", label, run, ms[0], ms[1], ms[0] / ms[1]);
+        std::fflush(stdout);
     }
     return failures;
 }
@@ -327,6 +356,8 @@ int main(int argc, char** argv)
                    ? 1
                    : 0;
     }
+    if (argc >= 7 && lstrcmpA(argv[1], "compare") == 0)
+        return RunCompare(std::atoi(argv[2]), std::atoi(argv[3]), argv[4], argv[5], argv[6]) ? 1 : 0;
     if (argc >= 4 && lstrcmpA(argv[1], "once") == 0) {
         DriverProcess running;
         double ms = StartAndWait(argv[2], EntriesAt(std::atoi(argv[3])), &running);
@@ -337,6 +368,6 @@ int main(int argc, char** argv)
         return 0;
     }
     std::fprintf(stderr, "usage: bench.exe startup RUNS | bench.exe typeahead COUNT SEED [program|floor]"
-                         " | bench.exe once EXE PERCENT\n");
+                         " | bench.exe once EXE PERCENT | bench.exe compare RUNS PERCENT EXE_A EXE_B LABEL\n");
     return 2;
 }

@@ -2,7 +2,13 @@
 // program's CB_ADDSTRING calls with the same item texts, and nothing else
 // (no common controls, no brushes, no colours, no commands). Whatever the
 // program takes beyond this at start-up is its own.
+// Built a second time with FLOOR_INIT_COMMON_CONTROLS, to tell what the one
+// platform call the program makes before its dialog (InitCommonControls)
+// costs on its own.
 #include <windows.h>
+#ifdef FLOOR_INIT_COMMON_CONTROLS
+#include <commctrl.h>
+#endif
 
 #include "PostalDirectory.h"
 #include "resource.h"
@@ -25,5 +31,8 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE hPrevInstance, LPSTR lpCmdLine
     (void)hPrevInstance;
     (void)lpCmdLine;
     (void)nShowCmd;
+#ifdef FLOOR_INIT_COMMON_CONTROLS
+    InitCommonControls();
+#endif
     return (int)DialogBoxParamA(hInstance, MAKEINTRESOURCEA(IDD_MAIN), NULL, FloorDialogProc, 0);
 }

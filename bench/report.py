@@ -24,7 +24,7 @@ WORST_KEY_TARGET_MS = 50.0
 def read_rows(path, kind):
     with open(path, newline="", encoding="utf-8") as f:
         # The first line of each kind names the columns.
-        return [r for r in csv.reader(f) if r and r[0] == kind and r[1] not in ("run", "kind")]
+        return [r for r in csv.reader(f) if r and r[0] == kind and r[1] not in ("run", "kind", "label")]
 
 
 def read_machine(path):
@@ -177,6 +177,22 @@ def main():
         w(f"| {percent} % | {statistics.median(ratios):.3f} | {min(ratios):.3f} | {max(ratios):.3f} "
           f"| {within} of {len(ratios)} | {' '.join(f'{x:.3f}' for x in ratios)} |")
     w("")
+
+    # Extra pairs (bench.exe compare), where the run has them.
+    labels = {"cc_vs_floor": "floor with InitCommonControls / floor (full table)",
+              "program_vs_floor": "program / floor, more pairs (full table)"}
+    for name in ("compare-cc.csv", "compare-program.csv"):
+        path = os.path.join(results, name)
+        if not os.path.exists(path):
+            continue
+        rows = read_rows(path, "compare")
+        if not rows:
+            continue
+        ratios = [float(r[5]) for r in rows]
+        w(f"{labels.get(rows[0][1], rows[0][1])}: {len(ratios)} pairs, median {statistics.median(ratios):.3f}, "
+          f"min {min(ratios):.3f}, max {max(ratios):.3f}; every pair: {' '.join(f'{x:.3f}' for x in ratios)} "
+          f"(`{name}`).")
+        w("")
 
     # Growth.
     w("### Growth with the table")

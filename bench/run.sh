@@ -20,7 +20,7 @@ for arch in i686:win32 x86_64:win64; do
     cmake -S "$root" -B "$out/${arch#*:}" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-${arch%%:*}.cmake" >/dev/null
     cmake --build "$out/${arch#*:}" -j "$(nproc)" --target orvenda >/dev/null
 done
-cmake --build "$out/win64" -j "$(nproc)" --target bench probe orvenda_p25 orvenda_p50 floor_p25 floor_p50 floor_p100 >/dev/null
+cmake --build "$out/win64" -j "$(nproc)" --target bench probe floor_cc_p100 orvenda_p25 orvenda_p50 floor_p25 floor_p50 floor_p100 >/dev/null
 
 # Other work on this machine competes for its cores: as root the measurements
 # run at a raised priority (Xvfb and the Wine server inherit it).
@@ -61,6 +61,9 @@ for kind in program floor; do
     "$WINE" bench/bench.exe typeahead "$prefixes" "$seed" $kind >"$results/typeahead-$kind.csv" \
         2>>"$results/log.txt" || echo "type-ahead ($kind): some keystrokes failed" >>"$results/log.txt"
 done
+echo "InitCommonControls alone: floor with it against floor, 8 pairs"
+"$WINE" bench/bench.exe compare 8 100 'bench\floor_cc_p100.exe' 'bench\floor_p100.exe' cc_vs_floor \
+    >"$results/compare-cc.csv" 2>>"$results/log.txt" || echo "compare: some starts failed" >>"$results/log.txt"
 echo "start-up split: 3 runs of probe.exe"
 for _ in 1 2 3; do "$WINE" bench/probe.exe; done >"$results/probe.csv"
 echo "load_after: $(cut -d' ' -f1-3 /proc/loadavg)" >>"$results/machine.txt"
