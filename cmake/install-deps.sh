@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(cmake make g++ python3 libgtest-dev
           g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
           binutils-mingw-w64-i686 binutils-mingw-w64-x86-64
-          wine64 fonts-wine xvfb x11-utils imagemagick locales)
+          wine64 fonts-wine xvfb x11-utils imagemagick fonts-dejavu-core locales)
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
