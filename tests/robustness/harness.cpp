@@ -530,13 +530,3 @@ ProcessFigures MeasureProcess(const TargetApp& app)
     figures.windows = windows.count;
     return figures;
 }
-
-COLORREF ScreenPixel(HWND hwnd, int x, int y)
-{
-    POINT p = {x, y};
-    ClientToScreen(hwnd, &p);
-    HDC screen = GetDC(NULL);
-    COLORREF colour = GetPixel(screen, p.x, p.y);
-    ReleaseDC(NULL, screen);
-    return colour;
-}

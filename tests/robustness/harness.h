@@ -88,10 +88,6 @@ ProcessFigures MeasureProcess(const TargetApp& app);
 const int kGdiBrush = 0x10;
 DWORD CountGdiObjects(HANDLE process, int type);
 
-// Colour of a screen pixel at client coordinates of hwnd (0x00BBGGRR), read
-// from the screen DC; CLR_INVALID if it cannot be read.
-COLORREF ScreenPixel(HWND hwnd, int x, int y);
-
 // Counting of checks and the closing line every driver prints.
 void Check(bool ok, const std::string& what);
 int FinishChecks();  // prints "N passed, N failed", returns the exit code
