@@ -9,4 +9,4 @@ root=$(cd "$(dirname "$0")/../.." && pwd)
 out=${1:-$root/build}
 shift || true
 exec "$root/cmake/run-wine.sh" "$out/win64" "$out/win64/tests/robustness/robust_fuzz_input.exe" \
-    "$out/win64/orvenda.exe" --sequences=10000 "$@"
+    "$out/win64/orvenda.exe" "$@" --sequences=10000
