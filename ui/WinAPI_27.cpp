@@ -9,8 +9,9 @@
 HINSTANCE g_hInst;
 HBRUSH g_hbPozadi1;  // dialog, edit fields and lists
 HBRUSH g_hbPozadi;   // labels
-// Set by the first confirmed exit. The confirmation box has no owner, so a
-// second one can be open at the same time; its Yes must not end the dialog again.
+// Set by the first Yes that reaches the program. The confirmation box has no
+// owner, so a second one can be open at the same time; the box opened later
+// returns first, and a Yes from the other must not end the dialog again.
 BOOL g_bKonec;
 
 static const char kConfirmCaption[] = "Potvrzení ukončení";
@@ -76,7 +77,7 @@ static void ConfirmExit(HWND hDlg, WORD command)
     if (MessageBoxA(NULL, kConfirmText, kConfirmCaption, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) == IDNO)
         return;
     if (g_bKonec)
-        return;  // an earlier Yes has already ended the dialog with its command
+        return;  // a Yes that came back earlier has already ended the dialog
     g_bKonec = TRUE;
     DeleteBrushes();
     EndDialog(hDlg, command);
