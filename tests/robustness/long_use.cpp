@@ -26,13 +26,19 @@ bool BoxRound(const TargetApp& app, void (*open)(const TargetApp&), const char* 
         return false;
     }
     HWND box = boxes[0];
-    DWORD start = GetTickCount();
-    while (GetForegroundWindow() != box && GetTickCount() - start < 5000)
-        Sleep(10);
-    SendVirtualKey(VK_RETURN);  // OK in the information boxes, No (the default) in the question
-    start = GetTickCount();
-    while (IsWindow(box) && IsWindowVisible(box) && GetTickCount() - start < 15000 * DriverTimeoutScale())
-        Sleep(10);
+    // Enter is OK in the information boxes and No (the default) in the
+    // question. Under load a box can be on screen before it takes the
+    // keyboard, and an Enter that reaches the dialog instead does nothing
+    // (command 1), so it is sent again while the box stays open.
+    for (int attempt = 0; attempt < 5 && IsWindow(box) && IsWindowVisible(box); ++attempt) {
+        DWORD start = GetTickCount();
+        while (GetForegroundWindow() != box && GetTickCount() - start < 5000 * DriverTimeoutScale())
+            Sleep(10);
+        SendVirtualKey(VK_RETURN);
+        start = GetTickCount();
+        while (IsWindow(box) && IsWindowVisible(box) && GetTickCount() - start < 3000 * DriverTimeoutScale())
+            Sleep(10);
+    }
     return !IsWindowVisible(box) && ExtraWindows(app).empty();
 }
 
@@ -171,7 +177,11 @@ int main(int argc, char** argv)
         }
         for (int r = 0; r < 3; ++r)
             if (!BoxRound(app, rounds[r].open, rounds[r].caption)) {
-                if (failures[r]++ < 5)
+                // The first boxes of a fresh process can miss a key while the
+                // platform is still loading; only the measured cycles count.
+                if (cycle < warmup)
+                    std::printf("warm-up cycle %lu: %s did not open and close as expected\n", cycle, rounds[r].name);
+                else if (failures[r]++ < 5)
                     std::printf("cycle %lu: %s did not open and close as expected\n", cycle, rounds[r].name);
                 // leave nothing open for the next round
                 for (HWND box : ExtraWindows(app))
