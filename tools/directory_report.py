@@ -6,7 +6,7 @@ import re
 from directory_rules import visible
 from directory_sources import (BRATISLAVA_QUARTER_CODES, GEONAMES_CZ, GEONAMES_SK,
                                OFFICIAL_LISTS, QUARTER_TABLE, read_geonames)
-from directory_texts import ABBREVIATIONS
+from directory_texts import WORD_SHORT, DISTRICT_SHORT
 
 CZECH_DIGITS = "1234567"
 
@@ -30,7 +30,7 @@ def name_part(text):
     return text.split(" (", 1)[0]
 
 
-def figures(rows, used):
+def figures(rows, shortened):
     out = []
     codes_cz = {c for c, _, _ in rows if c[0] in CZECH_DIGITS}
     codes_sk = {c for c, _, _ in rows if c[0] not in CZECH_DIGITS}
@@ -124,19 +124,10 @@ def figures(rows, used):
         number(sum(1 for t in texts if re.search(r" [0-9]{1,3}$", t)))))
     out.append("")
 
-    out.append("### Abbreviations")
+    out.append("### Shortened texts")
     out.append("")
-    counts = {}
-    for applied in used.values():
-        for item in set(applied):
-            counts[item] = counts.get(item, 0) + 1
-    abbreviated = sum(1 for applied in used.values() if applied)
-    out.append("%s places have a text shortened to fit 27 characters. How often each entry "
-               "of the tool's abbreviation table was used (places):" % number(abbreviated))
-    out.append("")
-    out += table(["Full form", "Short form", "Places"],
-                 [[full, short, counts["%s -> %s" % (full, short)]] for full, short in ABBREVIATIONS
-                  if "%s -> %s" % (full, short) in counts])
+    out.append("%s places have a text shortened to fit 27 characters (the qualifier first, "
+               "then the end of the name)." % number(len(shortened)))
     out.append("")
     return out
 
@@ -296,7 +287,7 @@ def cross_check(rows, sources):
     return out
 
 
-def write_report(col, rows, used, sources, path):
+def write_report(col, table_rows, shortened, sources, path):
     lines = ["# The postal directory: report", "",
              "Written by tools/make_directory.py from the Czech Post and Slovak Post lists "
              "(cz-post-obce-psc.csv; sk-post-obce.csv, sk-post-obce-viac-psc.csv, "
@@ -329,7 +320,8 @@ def write_report(col, rows, used, sources, path):
         "of an official Slovak name and a Windows-1250 letter.",
         "",
     ]
-    lines += figures(rows, used)
+    rows = [(row["code"], row["stored"], row["place"]) for row in table_rows]
+    lines += figures(rows, shortened)
     lines += sources_section(col, rows)
     lines += left_out_section(col)
     lines += cross_check(rows, sources)

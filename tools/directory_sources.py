@@ -44,7 +44,19 @@ BRATISLAVA_QUARTER_CODES = {
     "Rača": ["83106", "83151", "83152", "83153", "83154"],
     "Karlova Ves": ["84104", "84105"],
     "Dúbravka": ["84101", "84102"],
-    "Devínska Nová Ves": ["84107"],
+    "Devínska Nová Ves": ["84107", "84108"],
+}
+
+# The boroughs of the two cities whose codes go by street, by their official
+# names; the sources give codes to most of them (see read_quarters).
+BOROUGHS = {
+    "Bratislava": ["Čunovo", "Devín", "Devínska Nová Ves", "Dúbravka", "Jarovce", "Karlova Ves",
+                   "Lamač", "Nové Mesto", "Petržalka", "Podunajské Biskupice", "Rača", "Rusovce",
+                   "Ružinov", "Staré Mesto", "Vajnory", "Vrakuňa", "Záhorská Bystrica"],
+    "Košice": ["Barca", "Dargovských hrdinov", "Džungľa", "Juh", "Kavečany", "Košická Nová Ves",
+               "Krásna", "Lorinčík", "Luník IX", "Myslava", "Nad jazerom", "Pereš", "Poľov",
+               "Sever", "Sídlisko KVP", "Sídlisko Ťahanovce", "Staré Mesto", "Šaca",
+               "Šebastovce", "Ťahanovce", "Vyšné Opátske", "Západ"],
 }
 
 # Whole names in the municipality list that carry their municipality in a
@@ -85,9 +97,14 @@ def normal_name(col, source, name):
     fixed = re.sub(r" ?- ?", "-", fixed) if " - " in fixed or " -" in fixed or "- " in fixed \
         else fixed
     fixed = re.sub(r"([0-9])\.(?=[^\W\d_])", r"\1. ", fixed)
-    if fixed != name:
+    if fixed != name and source is not None:
         col.normalised.append((source, name, fixed))
     return fixed
+
+
+def fold_name(text):
+    """Names that differ only in case, blanks or hyphens fold alike."""
+    return re.sub(r"\s+", " ", text.casefold().replace("-", " ")).strip()
 
 
 def five_digits(raw):
@@ -135,8 +152,10 @@ class Collector:
         self.notes = []             # (list, what, how it was read)
         self.normalised = []        # (list, name, table form)
         self.city_parts = []        # official parts of Bratislava and Košice
+        self.boroughs_without_code = []  # (city, borough) that no source gives a code
         self.city_quarter_rows = []  # their quarters in the municipality list
         self.quarter_districts = {}  # quarter name -> district in the municipality list
+        self.list_names = set()     # every name the lists give a place, folded
         self.contributions = {name: {} for name in OFFICIAL_LISTS}
         self.contributions[GEONAMES_SK] = {}
         self.contributions[QUARTER_TABLE] = {}
@@ -147,7 +166,10 @@ class Collector:
             name = normal_name(self, country, name)
             entry = {"key": key, "name": name, "country": country, "kind": kind,
                      "district": district, "municipality": municipality,
-                     "principal": principal, "codes": {}}
+                     "principal": principal, "codes": {},
+                     # A place made of parts: each part's codes, and the codes of
+                     # the part that bears the place's own name.
+                     "parts": {}, "own": set()}
             self.places[key] = entry
         entry["principal"] = entry["principal"] or principal
         return entry
@@ -156,6 +178,22 @@ class Collector:
         entry["codes"].setdefault(code, set()).add(source)
         self.contributions[source].setdefault(source_pair, set()).add((entry["key"], code))
 
+    def add_part_code(self, whole, part_name, code):
+        """Records that `code` serves the part `part_name` of a place made of
+        parts (the whole's own name counts as its own part)."""
+        part_name = None if part_name is None else normal_name(self, None, part_name)
+        if part_name is not None and fold_name(part_name) == fold_name(whole["name"]):
+            whole.setdefault("own_by_same_name", set()).add(code)
+        if part_name is None or fold_name(part_name) == fold_name(whole["name"]) \
+                or fold_name("%s-%s" % (whole["municipality"], part_name)) == fold_name(whole["name"]):
+            whole["own"].add(code)
+        else:
+            whole["parts"].setdefault(part_name, set()).add(code)
+
+    def list_name(self, name):
+        """A name as some list writes it (in the table's form)."""
+        self.list_names.add(fold_name(normal_name(self, None, name)))
+
     def leave_out(self, source, row, reason):
         self.left_out.append((source, row, reason))
 
@@ -163,6 +201,12 @@ class Collector:
 def read_czech(folder, col):
     rows = read_csv(folder, CZ_LIST)
     praha_rows = []
+    # Town districts ("Brno-střed", "Slezská Ostrava") by municipality, so that
+    # the customary City-Quarter form is made only where no district bears it.
+    district_names = {}
+    for row in rows:
+        if row["nazmomc"]:
+            district_names.setdefault(row["kodobce"], set()).add(fold_name(clean(row["nazmomc"])))
     for number, row in enumerate(rows, start=2):
         part, municipality = clean(row["nazcobce"]), clean(row["nazobce"])
         code = five_digits(row["psc"])
@@ -173,6 +217,8 @@ def read_czech(folder, col):
         if not plausible_name(part) or not plausible_name(municipality):
             col.leave_out(CZ_LIST, "line %d: %s" % (number, text), "not a place name")
             continue
+        col.list_name(part)
+        col.list_name(municipality)
         district = cz_district(clean(row["nazokresu"]), municipality)
         mkey = ("CZ", row["kodobce"])
         town = col.place(mkey, normal_name(col, CZ_LIST, municipality), "CZ", "municipality",
@@ -187,19 +233,42 @@ def read_czech(folder, col):
             name = numbered.group(1) if numbered and len(part) > 27 else part
             piece = col.place(("CZ", row["kodobce"], part), normal_name(col, CZ_LIST, name), "CZ",
                               "part", district, municipality)
+            piece["whole"] = mkey
             col.add_code(piece, code, CZ_LIST, pair)
+            col.add_part_code(town, piece["name"], code)
+            alias_name = "%s-%s" % (municipality, part)
             if row["nazmomc"] and municipality in ("Brno", "Ostrava", "Plzeň") \
-                    and not part.startswith(municipality):
+                    and not part.startswith(municipality) \
+                    and fold_name(alias_name) not in district_names.get(row["kodobce"], set()):
                 # The customary "City-Quarter" form beside the quarter's own name.
-                alias = col.place(("CZ", row["kodobce"], part, "city form"),
-                                  "%s-%s" % (municipality, part), "CZ", "city quarter",
-                                  district, municipality)
+                alias = col.place(("CZ", row["kodobce"], part, "city form"), alias_name, "CZ",
+                                  "city quarter", district, municipality)
                 col.add_code(alias, code, CZ_LIST, pair)
+        else:
+            col.add_part_code(town, None, code)
+        quarter = clean(row["nazmomc"])
+        if quarter and municipality != "Praha" and "nečleněn" not in quarter:
+            add_town_district(col, row, quarter, part, code, pair)
         if municipality == "Praha":
-            praha_rows.append((row["kodcobce"], clean(row["nazmomc"]), clean(row["nazpobvod"]),
+            praha_rows.append((row["kodcobce"], quarter, clean(row["nazpobvod"]),
                                code, pair))
+            if quarter.startswith("Praha-"):
+                add_town_district(col, row, quarter, part, code, pair)
 
     add_praha_districts(col, praha_rows)
+
+
+def add_town_district(col, row, quarter, part, code, pair):
+    """A district of a statutory city ("Brno-střed", "Slezská Ostrava") with
+    the codes of its parts."""
+    municipality = clean(row["nazobce"])
+    col.list_name(quarter)
+    district = col.place(("CZ", row["kodobce"], "district", quarter),
+                         normal_name(col, CZ_LIST, quarter), "CZ", "town district",
+                         cz_district(clean(row["nazokresu"]), municipality), municipality)
+    district["whole"] = ("CZ", row["kodobce"])
+    col.add_code(district, code, CZ_LIST, pair)
+    col.add_part_code(district, part, code)
 
 
 def add_praha_districts(col, praha_rows):
@@ -210,7 +279,8 @@ def add_praha_districts(col, praha_rows):
     postal districts) a code whose second digit is the district's number
     (11000 for Praha 1, 10000 for Praha 10); for Praha 11 to 22 the codes of
     the parts that lie wholly in the district, or, where none does, the codes
-    of its parts that fit their postal district.
+    of its parts that fit their postal district.  Each code keeps the parts
+    it serves there.
     """
     def fits(code, postal_district):
         number = re.fullmatch(r"Praha ([0-9]+)", postal_district)
@@ -222,24 +292,27 @@ def add_praha_districts(col, praha_rows):
     chosen = {}
     for part, quarter, postal, code, pair in praha_rows:
         if re.fullmatch(r"Praha (10|[1-9])", postal) and fits(code, postal):
-            chosen.setdefault(postal, {}).setdefault(code, pair)
+            chosen.setdefault(postal, {}).setdefault(code, []).append(pair)
     loose = {}
     for part, quarter, postal, code, pair in praha_rows:
         number = re.fullmatch(r"Praha ([0-9]+)", quarter)
         if number is None or int(number.group(1)) <= 10:
             continue
         if districts_of_part[part] == {quarter}:
-            chosen.setdefault(quarter, {}).setdefault(code, pair)
+            chosen.setdefault(quarter, {}).setdefault(code, []).append(pair)
         elif fits(code, postal):
-            loose.setdefault(quarter, {}).setdefault(code, pair)
+            loose.setdefault(quarter, {}).setdefault(code, []).append(pair)
     for quarter, codes in loose.items():
         if quarter not in chosen:
             chosen[quarter] = codes
     for quarter, codes in sorted(chosen.items()):
+        col.list_name(quarter)
         numbered = col.place(("CZ", "Praha", quarter), quarter, "CZ", "city district",
                              "Praha", "Praha")
-        for code, pair in sorted(codes.items()):
-            col.add_code(numbered, code, CZ_LIST, pair)
+        for code, pairs in sorted(codes.items()):
+            for pair in sorted(set(pairs)):
+                col.add_code(numbered, code, CZ_LIST, pair)
+                col.add_part_code(numbered, pair[0], code)
 
 
 def split_long_name(long_name):
@@ -304,6 +377,7 @@ def read_slovak(folder, col):
     several = read_csv(folder, SK_SEVERAL_CODES)
     parts = read_csv(folder, SK_PARTS, skip_lines=1)
     streets = read_csv(folder, SK_STREETS)
+    geonames = geonames_codes(folder)
 
     # Municipality keys by name, so that the other lists find them whatever
     # form of the district they write.
@@ -316,10 +390,29 @@ def read_slovak(folder, col):
         return col.place(key, name, "SK", "municipality", district, name,
                          principal=(name == district))
 
-    def part_place(municipality, part, okres):
-        district = sk_district(okres)
-        key = ("SK", district, municipality, part)
-        return col.place(key, part, "SK", "part", district, municipality)
+    def part_place(town, part):
+        key = ("SK", town["district"], town["name"], part)
+        piece = col.place(key, part, "SK", "part", town["district"], town["name"])
+        piece["whole"] = town["key"]
+        return piece
+
+    # The official parts, folded, by municipality; and the municipalities
+    # that have parts.
+    official_parts = {}
+    for row in parts:
+        name = clean(row["Názov Miestnej časti"])
+        if plausible_name(name):
+            official_parts.setdefault(fold_name(name), set()).add(
+                without_remark(clean(row["Názov Obce"])))
+            col.list_name(name)
+            col.list_name(without_remark(clean(row["Názov Obce"])))
+    municipality_names = set()
+    own_codes = {}      # municipality -> codes of its own rows
+    for row in municipalities:
+        if " - " not in row["Dlhy_Nazov_Obec"]:
+            municipality_names.add((fold_name(clean(row["Obec"])), row["Okres"]))
+            if five_digits(row["PSC"]):
+                own_codes.setdefault(clean(row["Obec"]), set()).add(five_digits(row["PSC"]))
 
     # Streets: codes of the towns whose codes go by street, and the numbered
     # post offices named there.
@@ -355,10 +448,14 @@ def read_slovak(folder, col):
         if part is None:
             municipality_districts.setdefault(municipality, set()).add(row["Okres"])
 
+    referred = set()    # (municipality, part) rows that send the reader to another place
+
     # Municipalities and their parts with a code each.
     for number, row in enumerate(municipalities, start=2):
         long_name = clean(row["Dlhy_Nazov_Obec"])
         municipality, part = split_long_name(long_name)
+        municipality, part = read_double_name(col, long_name, row["Okres"], municipality, part,
+                                              official_parts, municipality_names)
         read_as = municipality if part is None else "%s - %s" % (municipality, part)
         if read_as != long_name and (", " in long_name or long_name in SK_LONG_NAME_CORRECTIONS):
             col.notes.append((SK_MUNICIPALITIES, long_name, "read as \"%s\"" % read_as))
@@ -375,10 +472,21 @@ def read_slovak(folder, col):
             continue
         if part is None and long_name != municipality and "(" in long_name:
             col.notes.append((SK_MUNICIPALITIES, long_name, "read as \"%s\"" % municipality))
-        town = municipality_place(municipality, okres)
-        target = town if part is None or part == municipality else part_place(municipality, part, okres)
-        pair = (long_name, row["PSC"])
         code = five_digits(row["PSC"])
+        if part is None and code is not None:
+            host = part_of_another(municipality, okres, code, official_parts, own_codes, parts)
+            if host is not None:
+                # "Gregorovce" under Revúca: the parts list's part of Vyšné
+                # Valice with that municipality's code, not a second municipality.
+                col.notes.append((SK_MUNICIPALITIES, "%s (%s) %s" % (long_name, clean(okres), row["PSC"]),
+                                  "read as the part %s of %s, which has that code" % (
+                                      municipality, host["name"])))
+                municipality, part, okres = host["name"], municipality, host["okres"]
+        town = municipality_place(municipality, okres)
+        if part is None:
+            col.list_name(municipality)
+        target = town if part is None or part == municipality else part_place(town, part)
+        pair = (long_name, row["PSC"])
         if code is not None:
             if clean(row["PSC"]) != code[:3] + " " + code[3:]:
                 col.notes.append((SK_MUNICIPALITIES, "%s %s" % (long_name, row["PSC"]),
@@ -386,33 +494,40 @@ def read_slovak(folder, col):
             col.add_code(target, code, SK_MUNICIPALITIES, pair)
             if target is not town:
                 col.add_code(town, code, SK_MUNICIPALITIES, pair)
+            col.add_part_code(town, None if target is town else part, code)
             office = office_of(col, SK_MUNICIPALITIES, row)
-            add_office(col, office, sk_district(okres), code, SK_MUNICIPALITIES,
+            add_office(col, office, town["district"], code, SK_MUNICIPALITIES,
                        (office.lower(), code), office)
             continue
         remark = clean(row["Posta"])
+        long_remark = clean(row.get("Dlhy_Nazov_Posta", ""))
         if remark.startswith("Pozri") and municipality in SPLIT_CITIES and part is not None:
             col.quarter_districts[part] = clean(row["Okres"])
             col.city_quarter_rows.append((number, long_name, municipality, part))
             continue    # quarters of Bratislava and Košice: see read_quarters
+        if remark.startswith("Pozri") and part is not None and part in long_remark:
+            referred.add((municipality, part))
+            col.leave_out(SK_MUNICIPALITIES, "line %d: %s" % (number, long_name),
+                          "refers to the same place under another municipality (%s)" % long_remark)
+            continue
         if remark.startswith("Pozri"):
-            short = clean(row["Obec"])
-            found = street_codes.get(short, []) if part is None else []
-            if part is not None:
-                # The part's own post office, or a street named after the part.
-                found = [(c, o, s) for c, o, s in street_codes.get(municipality, [])
-                         if part.casefold() in (o.casefold(), s.casefold())]
-                if not found:
-                    found = street_codes.get(short, [])
+            town["street_town"] = True
+            if part is None:
+                found = [(c, o, s) for c, o, s in street_codes.get(clean(row["Obec"]), [])]
+                for c, _, _ in found:
+                    col.add_code(town, c, SK_MUNICIPALITIES, pair)
+                    col.add_code(town, c, SK_STREETS, (municipality, c))
+                    col.add_part_code(town, None, c)
+            else:
+                found = codes_by_name(part, municipality, street_codes, geonames)
+                for c, source in found:
+                    col.add_code(target, c, SK_MUNICIPALITIES, pair)
+                    col.add_code(target, c, source, (part, c))
+                    col.add_code(town, c, SK_MUNICIPALITIES, pair)
+                    col.add_part_code(town, part, c)
             if not found:
                 col.leave_out(SK_MUNICIPALITIES, "line %d: %s" % (number, long_name),
-                              "codes go by street, and the street list has none for it")
-                continue
-            for code, _, _ in found:
-                street_pair = (municipality, code)
-                for place in (target, town) if target is not town else (town,):
-                    col.add_code(place, code, SK_MUNICIPALITIES, pair)
-                    col.add_code(place, code, SK_STREETS, street_pair)
+                              "codes go by street, and no source gives this place a code by its name")
             continue
         if remark.startswith("viď detail"):
             continue    # codes come from the list of municipalities with several codes
@@ -436,14 +551,14 @@ def read_slovak(folder, col):
         keys = keys_by_name.get(municipality, set())
         okres = row["Okres"]
         if len(keys) == 1:
-            okres_key = next(iter(keys))[1]
             town = col.places[next(iter(keys))]
         else:
             town = municipality_place(municipality, okres)
-            okres_key = sk_district(okres)
+        col.list_name(municipality)
         pair = (clean(row["Obec"]), row["Miestne_Pomenovanie"].strip(), code)
         col.add_code(town, code, SK_SEVERAL_CODES, pair)
-        add_office(col, row["Posta"], okres_key, code, SK_SEVERAL_CODES,
+        town["several_codes"] = True
+        add_office(col, row["Posta"], town["district"], code, SK_SEVERAL_CODES,
                    (row["Posta"].lower(), code), row["Posta"])
         locals_ = []
         if local_in_name:
@@ -454,14 +569,18 @@ def read_slovak(folder, col):
                 name = name[len(municipality) + 3:]
             if name:
                 locals_.append(corrected(col, SK_SEVERAL_CODES, name))
+        locals_ = [name for name in locals_ if name != municipality]
+        if not locals_:
+            col.add_part_code(town, None, code)
         for name in locals_:
-            if name == municipality:
-                continue
-            piece = col.place(("SK", okres_key, municipality, name), name, "SK", "part",
-                              okres_key, municipality)
+            col.list_name(name)
+            piece = part_place(town, name)
             col.add_code(piece, code, SK_SEVERAL_CODES, pair)
+            col.add_part_code(town, name, code)
 
-    # Official parts: their municipality's codes, unless a list gave them their own.
+    # Official parts: the municipality's code where it has one; where it has
+    # several or its codes go by street, only a code that a source gives the
+    # part by its name.
     for number, row in enumerate(parts, start=3):
         municipality = without_remark(clean(row["Názov Obce"]))
         part = clean(row["Názov Miestnej časti"])
@@ -477,6 +596,12 @@ def read_slovak(folder, col):
         wanted = ("SK", sk_district(row["Okres"]), municipality)
         key = wanted if wanted in keys else (next(iter(keys)) if len(keys) == 1 else None)
         if key is None or not col.places[key]["codes"]:
+            if (municipality, part) in referred:
+                same = same_part_elsewhere(col, part, municipality)
+                if same is not None:
+                    for code in sorted(same["codes"]):
+                        col.add_code(same, code, SK_PARTS, (part, municipality))
+                    continue
             col.leave_out(SK_PARTS, text, "municipality not found in the postal lists")
             continue
         town = col.places[key]
@@ -493,24 +618,131 @@ def read_slovak(folder, col):
             # municipality; same district and same code: the same place.
             standalone["kind"], standalone["municipality"] = "part", municipality
             standalone["principal"] = False
+            standalone["whole"] = town["key"]
+            for code in standalone["codes"]:
+                col.add_part_code(town, part, code)
             piece = standalone
-        if piece is None:
-            piece = part_place(municipality, part, key[1])
-        codes = list(piece["codes"]) or list(town["codes"])
-        for code in codes:
+        if piece is None or not piece["codes"]:
+            same = same_part_elsewhere(col, part, municipality, town["codes"])
+            if same is not None:
+                # One place that the parts list names under two municipalities
+                # ("Podbanské"): it stands once, where the postal list puts it.
+                for code in sorted(same["codes"]):
+                    col.add_code(same, code, SK_PARTS, pair)
+                continue
+        if piece is not None and piece["codes"]:
+            for code in list(piece["codes"]):
+                col.add_code(piece, code, SK_PARTS, pair)
+            continue
+        if len(town["codes"]) == 1 and not town.get("street_town"):
+            codes = [(code, SK_PARTS) for code in town["codes"]]
+        else:
+            codes = codes_by_name(part, municipality, street_codes, geonames,
+                                  within=set(town["codes"]))
+        if not codes:
+            col.leave_out(SK_PARTS, text, "the municipality has several codes, and no source "
+                                          "gives this part one by its name")
+            continue
+        piece = part_place(town, part)
+        for code, source in codes:
             col.add_code(piece, code, SK_PARTS, pair)
+            if source != SK_PARTS:
+                col.add_code(piece, code, source, (part, code))
+            col.add_part_code(town, part, code)
 
     return street_codes
 
 
-def read_quarters(folder, col, street_codes):
-    """Quarters of Bratislava and Košice, whose codes go by street.
+def read_double_name(col, long_name, okres, municipality, part, official_parts, municipality_names):
+    """Reads "Bezdedov - Vieska" against the parts list: a double-barrelled
+    place that the list writes in both orders is the one part or municipality
+    that the official lists name with a hyphen ("Vieska-Bezdedov", a part of
+    Púchov; "Krivosúd-Bodovka", a municipality)."""
+    if part is None or " - " not in long_name:
+        return municipality, part
+    first, second = [clean(x) for x in long_name.split(" - ", 1)]
+    for joined in ("%s-%s" % (first, second), "%s-%s" % (second, first)):
+        hosts = official_parts.get(fold_name(joined), set())
+        if len(hosts) == 1 and (fold_name(first), okres) not in municipality_names:
+            host = next(iter(hosts))
+            col.notes.append((SK_MUNICIPALITIES, long_name,
+                              "read as \"%s - %s\" (the parts list's name)" % (host, joined)))
+            return host, joined
+        if (fold_name(joined), okres) in municipality_names \
+                and (fold_name(first), okres) not in municipality_names:
+            col.notes.append((SK_MUNICIPALITIES, long_name,
+                              "read as \"%s\" (the municipality's name)" % joined))
+            return joined, None
+    return municipality, part
 
-    GeoNames names many quarters with their codes; the remaining quarters of
-    Bratislava come from the tool's reviewed table.  Only codes that the
-    street list gives for the city are taken.
+
+def part_of_another(name, okres, code, official_parts, own_codes, parts):
+    """The municipality whose official part a municipality-list row names
+    under another district, where the row's code is that municipality's
+    ({"name", "okres"}; None when it is not so)."""
+    for row in parts:
+        host = without_remark(clean(row["Názov Obce"]))
+        if fold_name(clean(row["Názov Miestnej časti"])) == fold_name(name) and host != name \
+                and row["Okres"] != okres and code in own_codes.get(host, set()):
+            return {"name": host, "okres": row["Okres"]}
+    return None
+
+
+def same_part_elsewhere(col, part, municipality, codes=None):
+    """A Slovak part of this name under another municipality, with a code of
+    the postal lists (and one of `codes`, where given)."""
+    for key in sorted(col.places, key=repr):
+        place = col.places[key]
+        if place["country"] == "SK" and place["kind"] == "part" and place["name"] == part \
+                and place["municipality"] != municipality and place["codes"] \
+                and (codes is None or set(place["codes"]) & set(codes)):
+            return place
+    return None
+
+
+def geonames_codes(folder):
+    """GeoNames SK: codes by place name (folded)."""
+    codes = {}
+    for row in read_geonames(folder, GEONAMES_SK):
+        code = five_digits(row["code"])
+        if code is not None:
+            codes.setdefault(fold_name(clean(row["place"])), set()).add(code)
+    return codes
+
+
+def codes_by_name(part, municipality, street_codes, geonames, within=None):
+    """Codes that a source gives a part by its name: its own post office or a
+    street of its name in the street list, or GeoNames naming it.  Returns
+    (code, source) pairs; `within` limits them to the municipality's codes."""
+    found = sorted({(c, SK_STREETS) for c, o, s in street_codes.get(municipality, [])
+                    if fold_name(part) in (fold_name(re.sub(r" [0-9]+$", "", o)) if o != municipality
+                                           else "", fold_name(s))})
+    if not found:
+        found = sorted((c, GEONAMES_SK) for c in geonames.get(fold_name(part), set())
+                       if within is None or c in within
+                       or c in {code for code, _, _ in street_codes.get(municipality, [])})
+    if within is not None:
+        found = [(c, s) for c, s in found if c in within]
+    return found
+
+
+def read_quarters(folder, col, street_codes):
+    """Quarters (boroughs) of Bratislava and Košice, whose codes go by street.
+
+    GeoNames names many quarters with their codes; the street list's remarks
+    name a few more ("Devínska Nová Ves" beside a street of 841 08); the rest
+    of Bratislava's come from the tool's reviewed table.  Only codes that the
+    street list gives for the city are taken; a borough that no source gives
+    a code is named in the report.
     """
     city_codes = {city: {code for code, _, _ in street_codes.get(city, [])} for city in SPLIT_CITIES}
+
+    def quarter_place(city, name):
+        col.list_name(name)
+        quarter = col.place(("SK", city, city, name), name, "SK", "city quarter", city, city)
+        quarter["whole"] = ("SK", city, city)
+        return quarter
+
     for row in read_geonames(folder, GEONAMES_SK):
         district = row["district"]
         city = next((c for c in SPLIT_CITIES if re.fullmatch(c + r" [IV]+", district)), None)
@@ -523,11 +755,20 @@ def read_quarters(folder, col, street_codes):
             col.leave_out(GEONAMES_SK, "%s %s (%s)" % (name, row["code"], district),
                           "quarter's code not in the street list of %s" % city)
             continue
-        quarter = col.place(("SK", city, city, name), name, "SK", "city quarter", city, city)
-        col.add_code(quarter, code, GEONAMES_SK, pair)
+        col.add_code(quarter_place(city, name), code, GEONAMES_SK, pair)
+    for number, row in enumerate(read_csv(folder, SK_STREETS), start=2):
+        city, remark, code = clean(row["Obec"]), clean(row["Poznamka"]), five_digits(row["PSC"])
+        named = re.sub(r"^(časť |%s[ -])" % re.escape(city), "", remark) if city in SPLIT_CITIES else ""
+        named = re.sub(r" \(.*\)$", "", named)
+        if code and named and fold_name(named) in {fold_name(b) for b in BOROUGHS[city]}:
+            quarter = quarter_place(city, next(b for b in BOROUGHS[city]
+                                               if fold_name(b) == fold_name(named)))
+            col.add_code(quarter, code, SK_STREETS, (remark, code))
+            col.notes.append((SK_STREETS, "line %d: %s %s (%s)" % (number, clean(row["Ulica"]),
+                                                                    row["PSC"], remark),
+                              "the remark names the borough %s" % quarter["name"]))
     for name, codes in sorted(BRATISLAVA_QUARTER_CODES.items()):
-        key = ("SK", "Bratislava", "Bratislava", name)
-        quarter = col.place(key, name, "SK", "city quarter", "Bratislava", "Bratislava")
+        quarter = quarter_place("Bratislava", name)
         for code in codes:
             if code not in city_codes["Bratislava"]:
                 col.leave_out(QUARTER_TABLE, "%s %s" % (name, code),
@@ -556,6 +797,57 @@ def read_quarters(folder, col, street_codes):
                               % (clean(row["Okres"]), listed)))
         for code in sorted(quarter["codes"]):
             col.add_code(quarter, code, SK_PARTS, (part, city))
+    for city in SPLIT_CITIES:
+        for borough in BOROUGHS[city]:
+            quarter = col.places.get(("SK", city, city, borough))
+            if quarter is None or not quarter["codes"]:
+                col.boroughs_without_code.append((city, borough))
+        whole = col.places.get(("SK", city, city))
+        if whole is None:
+            continue
+        for key, place in sorted(col.places.items(), key=lambda item: repr(item[0])):
+            if place.get("whole") == whole["key"]:
+                for code in place["codes"]:
+                    col.add_part_code(whole, place["name"], code)
+
+
+def settle_wholes(col):
+    """The codes that a town's bare row keeps, and the codes of its numbered
+    post offices.
+
+    A town whose codes go by street keeps on its bare row the codes that no
+    part of it has by name.  A numbered post office keeps the codes of its
+    own town (not of the villages it delivers to), each with the parts of
+    the town that the code serves.
+    """
+    towns = {}
+    for place in col.places.values():
+        if place["country"] == "SK" and place["kind"] == "municipality":
+            towns.setdefault(place["name"], []).append(place)
+    for place in col.places.values():
+        if place.get("street_town") or place["name"] in SPLIT_CITIES and place["kind"] == "municipality":
+            named = set().union(*place["parts"].values()) if place["parts"] else set()
+            place["own"] = set(place["codes"]) - named
+    for key in sorted(col.places, key=repr):
+        office = col.places[key]
+        if office["kind"] != "post office":
+            continue
+        homes = [t for t in towns.get(office["municipality"], []) if set(t["codes"]) & set(office["codes"])]
+        if len(homes) != 1:
+            continue
+        home = homes[0]
+        for code in sorted(set(office["codes"]) - set(home["codes"])):
+            col.notes.append(("post offices", "%s %s" % (office["name"], code),
+                              "a code of a place that the office delivers to, not of %s: "
+                              "it stands with that place" % home["name"]))
+            del office["codes"][code]
+        office["whole"] = home["key"]
+        for code in office["codes"]:
+            served = sorted(name for name, codes in home["parts"].items() if code in codes)
+            if not served or code in home["own"]:
+                col.add_part_code(office, None, code)
+            for name in served:
+                col.add_part_code(office, name, code)
 
 
 def read_all(folder):
@@ -563,4 +855,5 @@ def read_all(folder):
     read_czech(folder, col)
     street_codes = read_slovak(folder, col)
     read_quarters(folder, col, street_codes)
+    settle_wholes(col)
     return col

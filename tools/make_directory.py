@@ -30,29 +30,26 @@ class TableError(Exception):
 
 
 def build_entries(col):
-    """The table rows (code, stored place, place) in table order."""
+    """The table rows in table order: dicts with code, stored place text and
+    the place they come from."""
     places = [p for _, p in sorted(col.places.items(), key=lambda item: repr(item[0]))
               if p["codes"]]
-    texts, used, problems = assign_texts(places)
+    rows, shortened, problems = assign_texts(places)
     if problems:
         raise TableError("\n".join(problems))
-    rows = []
-    for place in places:
-        stored = with_trailing_blank(texts[place["key"]])
-        for code in sorted(place["codes"]):
-            rows.append((code, stored, place))
     faults = []
-    for code, stored, place in rows:
-        for fault in code_faults(code) + place_faults(stored):
-            faults.append("%s \"%s\": %s" % (code, stored, fault))
+    for row in rows:
+        row["stored"] = with_trailing_blank(row["text"])
+        for fault in code_faults(row["code"]) + place_faults(row["stored"]):
+            faults.append("%s \"%s\": %s" % (row["code"], row["stored"], fault))
     if faults:
         raise TableError("rows break the table's rules:\n" + "\n".join(faults))
-    rows.sort(key=lambda row: (collation_key(row[1]), row[0]))
-    return rows, used
+    rows.sort(key=lambda row: (collation_key(row["stored"]), row["code"]))
+    return rows, shortened
 
 
 def write_entries(rows, path):
-    lines = ['POSTAL_ENTRY("%s", "%s")\n' % (code, stored) for code, stored, _ in rows]
+    lines = ['POSTAL_ENTRY("%s", "%s")\n' % (row["code"], row["stored"]) for row in rows]
     with open(path, "w", encoding="utf-8", newline="\n") as handle:
         handle.writelines(lines)
 
@@ -66,13 +63,13 @@ def main(argv=None):
     args = parser.parse_args(argv)
     try:
         col = read_all(args.sources)
-        rows, used = build_entries(col)
+        rows, shortened = build_entries(col)
     except (TableError, OSError, KeyError, ValueError) as error:
         print("make_directory: %s" % error, file=sys.stderr)
         return 1
     os.makedirs(args.out, exist_ok=True)
     write_entries(rows, os.path.join(args.out, "PostalEntries.inc"))
-    write_report(col, rows, used, args.sources, os.path.join(args.out, "REPORT.md"))
+    write_report(col, rows, shortened, args.sources, os.path.join(args.out, "REPORT.md"))
     print("make_directory: %d entries" % len(rows))
     return 0
 
