@@ -155,7 +155,7 @@ class Collector:
         self.boroughs_without_code = []  # (city, borough) that no source gives a code
         self.city_quarter_rows = []  # their quarters in the municipality list
         self.quarter_districts = {}  # quarter name -> district in the municipality list
-        self.list_names = set()     # every name the lists give a place, folded
+        self.list_places = set()    # (name, municipality) of every place the lists name, folded
         self.contributions = {name: {} for name in OFFICIAL_LISTS}
         self.contributions[GEONAMES_SK] = {}
         self.contributions[QUARTER_TABLE] = {}
@@ -190,9 +190,10 @@ class Collector:
         else:
             whole["parts"].setdefault(part_name, set()).add(code)
 
-    def list_name(self, name):
-        """A name as some list writes it (in the table's form)."""
-        self.list_names.add(fold_name(normal_name(self, None, name)))
+    def list_place(self, name, municipality):
+        """A place as some list names it: its name and its municipality."""
+        self.list_places.add((fold_name(normal_name(self, None, name)),
+                              fold_name(normal_name(self, None, municipality))))
 
     def leave_out(self, source, row, reason):
         self.left_out.append((source, row, reason))
@@ -217,8 +218,8 @@ def read_czech(folder, col):
         if not plausible_name(part) or not plausible_name(municipality):
             col.leave_out(CZ_LIST, "line %d: %s" % (number, text), "not a place name")
             continue
-        col.list_name(part)
-        col.list_name(municipality)
+        col.list_place(part, municipality)
+        col.list_place(municipality, municipality)
         district = cz_district(clean(row["nazokresu"]), municipality)
         mkey = ("CZ", row["kodobce"])
         town = col.place(mkey, normal_name(col, CZ_LIST, municipality), "CZ", "municipality",
@@ -234,6 +235,7 @@ def read_czech(folder, col):
             piece = col.place(("CZ", row["kodobce"], part), normal_name(col, CZ_LIST, name), "CZ",
                               "part", district, municipality)
             piece["whole"] = mkey
+            piece["names_place"] = (normal_name(col, None, part), municipality)
             col.add_code(piece, code, CZ_LIST, pair)
             col.add_part_code(town, piece["name"], code)
             alias_name = "%s-%s" % (municipality, part)
@@ -243,6 +245,7 @@ def read_czech(folder, col):
                 # The customary "City-Quarter" form beside the quarter's own name.
                 alias = col.place(("CZ", row["kodobce"], part, "city form"), alias_name, "CZ",
                                   "city quarter", district, municipality)
+                alias["names_place"] = (part, municipality)
                 col.add_code(alias, code, CZ_LIST, pair)
         else:
             col.add_part_code(town, None, code)
@@ -262,7 +265,7 @@ def add_town_district(col, row, quarter, part, code, pair):
     """A district of a statutory city ("Brno-střed", "Slezská Ostrava") with
     the codes of its parts."""
     municipality = clean(row["nazobce"])
-    col.list_name(quarter)
+    col.list_place(quarter, municipality)
     district = col.place(("CZ", row["kodobce"], "district", quarter),
                          normal_name(col, CZ_LIST, quarter), "CZ", "town district",
                          cz_district(clean(row["nazokresu"]), municipality), municipality)
@@ -306,7 +309,7 @@ def add_praha_districts(col, praha_rows):
         if quarter not in chosen:
             chosen[quarter] = codes
     for quarter, codes in sorted(chosen.items()):
-        col.list_name(quarter)
+        col.list_place(quarter, "Praha")
         numbered = col.place(("CZ", "Praha", quarter), quarter, "CZ", "city district",
                              "Praha", "Praha")
         for code, pairs in sorted(codes.items()):
@@ -368,6 +371,7 @@ def add_office(col, office_name, district, code, source, pair, raw_name):
     if name != clean(raw_name):
         col.notes.append((source, raw_name, "read as \"%s\"" % name))
     town = name.rsplit(" ", 1)[0]
+    col.list_place(name, town)
     office = col.place(("SK", "office", name), name, "SK", "post office", district, town)
     col.add_code(office, code, source, pair)
 
@@ -404,8 +408,8 @@ def read_slovak(folder, col):
         if plausible_name(name):
             official_parts.setdefault(fold_name(name), set()).add(
                 without_remark(clean(row["Názov Obce"])))
-            col.list_name(name)
-            col.list_name(without_remark(clean(row["Názov Obce"])))
+            col.list_place(name, without_remark(clean(row["Názov Obce"])))
+            col.list_place(without_remark(clean(row["Názov Obce"])), without_remark(clean(row["Názov Obce"])))
     municipality_names = set()
     own_codes = {}      # municipality -> codes of its own rows
     for row in municipalities:
@@ -413,6 +417,9 @@ def read_slovak(folder, col):
             municipality_names.add((fold_name(clean(row["Obec"])), row["Okres"]))
             if five_digits(row["PSC"]):
                 own_codes.setdefault(clean(row["Obec"]), set()).add(five_digits(row["PSC"]))
+    for row in several:
+        if five_digits(row["PSC"]):
+            own_codes.setdefault(clean(row["Obec"]).split(" - ")[0], set()).add(five_digits(row["PSC"]))
 
     # Streets: codes of the towns whose codes go by street, and the numbered
     # post offices named there.
@@ -454,8 +461,9 @@ def read_slovak(folder, col):
     for number, row in enumerate(municipalities, start=2):
         long_name = clean(row["Dlhy_Nazov_Obec"])
         municipality, part = split_long_name(long_name)
-        municipality, part = read_double_name(col, long_name, row["Okres"], municipality, part,
-                                              official_parts, municipality_names)
+        municipality, part = read_double_name(col, long_name, row["Okres"], five_digits(row["PSC"]),
+                                              municipality, part, official_parts,
+                                              municipality_names, own_codes)
         read_as = municipality if part is None else "%s - %s" % (municipality, part)
         if read_as != long_name and (", " in long_name or long_name in SK_LONG_NAME_CORRECTIONS):
             col.notes.append((SK_MUNICIPALITIES, long_name, "read as \"%s\"" % read_as))
@@ -483,8 +491,7 @@ def read_slovak(folder, col):
                                       municipality, host["name"])))
                 municipality, part, okres = host["name"], municipality, host["okres"]
         town = municipality_place(municipality, okres)
-        if part is None:
-            col.list_name(municipality)
+        list_places_of_row(col, long_name, municipality_names)
         target = town if part is None or part == municipality else part_place(town, part)
         pair = (long_name, row["PSC"])
         if code is not None:
@@ -554,7 +561,7 @@ def read_slovak(folder, col):
             town = col.places[next(iter(keys))]
         else:
             town = municipality_place(municipality, okres)
-        col.list_name(municipality)
+        col.list_place(municipality, municipality)
         pair = (clean(row["Obec"]), row["Miestne_Pomenovanie"].strip(), code)
         col.add_code(town, code, SK_SEVERAL_CODES, pair)
         town["several_codes"] = True
@@ -573,7 +580,7 @@ def read_slovak(folder, col):
         if not locals_:
             col.add_part_code(town, None, code)
         for name in locals_:
-            col.list_name(name)
+            col.list_place(name, municipality)
             piece = part_place(town, name)
             col.add_code(piece, code, SK_SEVERAL_CODES, pair)
             col.add_part_code(town, name, code)
@@ -653,26 +660,65 @@ def read_slovak(folder, col):
     return street_codes
 
 
-def read_double_name(col, long_name, okres, municipality, part, official_parts, municipality_names):
-    """Reads "Bezdedov - Vieska" against the parts list: a double-barrelled
-    place that the list writes in both orders is the one part or municipality
-    that the official lists name with a hyphen ("Vieska-Bezdedov", a part of
-    Púchov; "Krivosúd-Bodovka", a municipality)."""
+def list_places_of_row(col, long_name, municipality_names):
+    """The places that a municipality-list row names as written: a
+    municipality, or "Municipality - Part" where the municipality is one."""
+    long_name = SK_LONG_NAME_CORRECTIONS.get(long_name, long_name)
+    if " - " not in long_name:
+        name = SK_NAME_CORRECTIONS.get(long_name, long_name)
+        name = without_remark(re.sub(r" \(.*\)$", "", name.split(", ")[0]))
+        col.list_place(name, name)
+        return
+    municipality, part = [clean(x) for x in long_name.split(" - ", 1)]
+    if any(fold_name(municipality) == name for name, _ in municipality_names):
+        col.list_place(SK_NAME_CORRECTIONS.get(part, part), municipality)
+        joined = "%s-%s" % (municipality, part)
+        col.list_place(joined, joined)
+
+
+def read_double_name(col, long_name, okres, code, municipality, part, official_parts,
+                     municipality_names, own_codes):
+    """Reads "Municipality - Part" against the parts list, where the first
+    name is no municipality of the district or the two make one name:
+
+    - a double-barrelled place that the list writes in both orders is the
+      one part or municipality that the official lists name with a hyphen
+      ("Vieska-Bezdedov", a part of Púchov; "Krivosúd-Bodovka");
+    - "Lieskov - Podskalie": the part of the municipality of the district
+      whose name holds the first name and whose codes hold the row's code
+      (Dolný Lieskov), or the municipality that the second name is.
+    """
     if part is None or " - " not in long_name:
         return municipality, part
     first, second = [clean(x) for x in long_name.split(" - ", 1)]
+    first_is_municipality = (fold_name(first), okres) in municipality_names
     for joined in ("%s-%s" % (first, second), "%s-%s" % (second, first)):
         hosts = official_parts.get(fold_name(joined), set())
-        if len(hosts) == 1 and (fold_name(first), okres) not in municipality_names:
+        if len(hosts) == 1 and (not first_is_municipality or next(iter(hosts)) == first):
             host = next(iter(hosts))
             col.notes.append((SK_MUNICIPALITIES, long_name,
                               "read as \"%s - %s\" (the parts list's name)" % (host, joined)))
             return host, joined
-        if (fold_name(joined), okres) in municipality_names \
-                and (fold_name(first), okres) not in municipality_names:
+        if (fold_name(joined), okres) in municipality_names and not first_is_municipality:
             col.notes.append((SK_MUNICIPALITIES, long_name,
                               "read as \"%s\" (the municipality's name)" % joined))
             return joined, None
+    if first_is_municipality:
+        return municipality, part
+    if (fold_name(second), okres) in municipality_names:
+        col.notes.append((SK_MUNICIPALITIES, long_name, "read as \"%s\" (a municipality of "
+                                                        "the district)" % second))
+        return second, None
+    hosts = sorted(name for (name_folded, district) in municipality_names
+                   for name in [name_folded] if district == okres
+                   and fold_name(first) in name.split() and name != fold_name(first))
+    hosts = [name for name, codes in own_codes.items()
+             if fold_name(name) in hosts and code in codes]
+    if len(hosts) == 1:
+        col.notes.append((SK_MUNICIPALITIES, long_name,
+                          "read as \"%s - %s\" (the municipality of the district with "
+                          "that name and code)" % (hosts[0], second)))
+        return hosts[0], second
     return municipality, part
 
 
@@ -738,7 +784,7 @@ def read_quarters(folder, col, street_codes):
     city_codes = {city: {code for code, _, _ in street_codes.get(city, [])} for city in SPLIT_CITIES}
 
     def quarter_place(city, name):
-        col.list_name(name)
+        col.list_place(name, city)
         quarter = col.place(("SK", city, city, name), name, "SK", "city quarter", city, city)
         quarter["whole"] = ("SK", city, city)
         return quarter

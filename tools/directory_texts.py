@@ -254,7 +254,7 @@ def name_forms(name):
     beyond the typed beginning in customary short forms, then cut further,
     then the typed words themselves."""
     typed = typed_prefix(name)
-    head, tail = name[:len(typed)], name[len(typed):]
+    head, tail = name[:len(typed) + 1], name[len(typed) + 1:]
     forms = [(0, name)]
     shorter = tail
     for stage, phase in ((1, "customary"), (2, "syllable"), (3, "onset"), (3, "initial")):
@@ -276,7 +276,7 @@ def typed_prefix(name):
         return name
     cut = name[:TYPED_PREFIX + 1]
     end = max(cut.rfind(" "), cut.rfind("-"))
-    return name[:end + 1] if end > 0 else name[:TYPED_PREFIX]
+    return name[:end] if end > 0 else name[:TYPED_PREFIX]
 
 
 # ---- Which rows a place has -------------------------------------------------
@@ -461,8 +461,12 @@ def make_rows(places, bare, clashing):
             if text != compose(name, None if qualifier is None else next(qualifier_forms(qualifier))):
                 shortened[place["key"]] = True
             district = district_of(qualifier)
+            shown = served
+            if served and form is not None:
+                parts_text = form.split(", ")[0] if qualifier[2] is not None else form
+                shown = served[:parts_text.count(",") + 1]
             rows.append({"code": code, "text": text, "place": place, "served": served,
-                         "qualifier": qualifier, "district": district,
+                         "shown": shown, "qualifier": qualifier, "district": district,
                          "district_form": None if district is None or form is None
                          else district_form_in(form, district)})
     return rows, problems, shortened
@@ -473,4 +477,4 @@ def district_form_in(form, district):
     for candidate in (district, DISTRICT_SHORT.get(district, district)):
         if form == candidate or form.endswith(", " + candidate):
             return candidate
-    return form.rsplit(", ", 1)[-1]
+    return None
