@@ -155,6 +155,7 @@ class Collector:
         self.boroughs_without_code = []  # (city, borough) that no source gives a code
         self.city_quarter_rows = []  # their quarters in the municipality list
         self.quarter_districts = {}  # quarter name -> district in the municipality list
+        self.sk_parts_by_name = None  # filled when the parts list is read
         self.list_places = set()    # (name, municipality) of every place the lists name, folded
         self.contributions = {name: {} for name in OFFICIAL_LISTS}
         self.contributions[GEONAMES_SK] = {}
@@ -410,6 +411,10 @@ def read_slovak(folder, col):
                 without_remark(clean(row["Názov Obce"])))
             col.list_place(name, without_remark(clean(row["Názov Obce"])))
             col.list_place(without_remark(clean(row["Názov Obce"])), without_remark(clean(row["Názov Obce"])))
+    parts_by_name = {}
+    for row in parts:
+        parts_by_name.setdefault(fold_name(clean(row["Názov Miestnej časti"])), []).append(
+            (without_remark(clean(row["Názov Obce"])), row["Okres"]))
     municipality_names = set()
     own_codes = {}      # municipality -> codes of its own rows
     for row in municipalities:
@@ -482,7 +487,8 @@ def read_slovak(folder, col):
             col.notes.append((SK_MUNICIPALITIES, long_name, "read as \"%s\"" % municipality))
         code = five_digits(row["PSC"])
         if part is None and code is not None:
-            host = part_of_another(municipality, okres, code, official_parts, own_codes, parts)
+            host = part_of_another(municipality, okres, code, official_parts, own_codes,
+                                   parts_by_name)
             if host is not None:
                 # "Gregorovce" under Revúca: the parts list's part of Vyšné
                 # Valice with that municipality's code, not a second municipality.
@@ -725,22 +731,25 @@ def read_double_name(col, long_name, okres, code, municipality, part, official_p
 def part_of_another(name, okres, code, official_parts, own_codes, parts):
     """The municipality whose official part a municipality-list row names
     under another district, where the row's code is that municipality's
-    ({"name", "okres"}; None when it is not so)."""
-    for row in parts:
-        host = without_remark(clean(row["Názov Obce"]))
-        if fold_name(clean(row["Názov Miestnej časti"])) == fold_name(name) and host != name \
-                and row["Okres"] != okres and code in own_codes.get(host, set()):
-            return {"name": host, "okres": row["Okres"]}
+    ({"name", "okres"}; None when it is not so).  `parts` maps a folded part
+    name to its (municipality, district) rows of the parts list."""
+    for host, host_okres in parts.get(fold_name(name), ()):
+        if host != name and host_okres != okres and code in own_codes.get(host, set()):
+            return {"name": host, "okres": host_okres}
     return None
 
 
 def same_part_elsewhere(col, part, municipality, codes=None):
     """A Slovak part of this name under another municipality, with a code of
     the postal lists (and one of `codes`, where given)."""
-    for key in sorted(col.places, key=repr):
-        place = col.places[key]
-        if place["country"] == "SK" and place["kind"] == "part" and place["name"] == part \
-                and place["municipality"] != municipality and place["codes"] \
+    if col.sk_parts_by_name is None:
+        col.sk_parts_by_name = {}
+        for key in sorted(col.places, key=repr):
+            place = col.places[key]
+            if place["country"] == "SK" and place["kind"] == "part":
+                col.sk_parts_by_name.setdefault(place["name"], []).append(place)
+    for place in col.sk_parts_by_name.get(part, ()):
+        if place["municipality"] != municipality and place["codes"] \
                 and (codes is None or set(place["codes"]) & set(codes)):
             return place
     return None
@@ -786,7 +795,7 @@ def read_quarters(folder, col, street_codes):
     def quarter_place(city, name):
         col.list_place(name, city)
         quarter = col.place(("SK", city, city, name), name, "SK", "city quarter", city, city)
-        quarter["whole"] = ("SK", city, city)
+        quarter["kind"], quarter["whole"] = "city quarter", ("SK", city, city)
         return quarter
 
     for row in read_geonames(folder, GEONAMES_SK):

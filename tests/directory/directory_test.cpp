@@ -238,18 +238,38 @@ TEST(DirectoryRows, TellingRowsOfTheTable) {
         {"03822", "Abramová"},                      // leading zero kept
         {"35201", "Aš"},                            // shortest text
         {"73543", "Albrechtice (Karviná) "},        // qualified by its district
-        {"46843", "Albrechtice v Jizer. horách"},   // abbreviated to 27
+        {"46843", "Albrechtice v Jizerských h. "},  // shortened at its end only
+        {"69671", "Blatnice pod Svatým Ant. "},     // "Blatnice pod" still types
         {"62800", "Líšeň"},                         // one place ...
         {"63600", "Líšeň"},                         // ... with two codes
-        {"62800", "Brno-Líšeň"},                    // customary city form
-        {"14300", "Praha 12"},                      // numbered district of Praha
-        {"85101", "Bratislava 5"},                  // numbered post office
-        {"85101", "Petržalka"},                     // quarter by its own name
-        {"84110", "Devín"},                         // quarter named by GeoNames
+        {"62800", "Brno-Líšeň"},                    // town district
+        {"62300", "Brno-střed (Pisárky) "},         // town district, by code
+        {"14900", "Praha (Háje,Šeberov) "},         // a town's row per code
+        {"14300", "Praha 12 (Cholupice) "},         // numbered district of Praha
+        {"85101", "Bratislava 5 (Petržalka) "},     // numbered post office, by quarter
+        {"85101", "Petržalka (Bratislava) "},       // borough with its city
+        {"84110", "Devín (Bratislava) "},           // borough named by GeoNames
+        {"84108", "Devínska Nová Ves (Brat.) "},    // borough named by a street remark
+        {"78901", "Zábřeh"},                        // a municipality keeps its plain name
+        {"74722", "Zábřeh (Dolní Benešov) "},       // a part of that name is qualified
+        {"02001", "Vieska-Bezdedov"},               // one place, as the parts list names it
+        {"96501", "Žiar nad Hronom 1"},             // a post office with its own code
         {"92901", "Töböréte"},                      // a letter beyond Czech and Slovak
         {"26231", "Příbram-Jesenice"},              // quarter of a district's town
     };
     for (const Row& row : present) EXPECT_TRUE(HasEntry(row.code, row.place)) << row.code << " " << row.place;
+    // Rows that named a place with another place's code, or a place that
+    // does not exist.
+    const Row absent[] = {
+        {"96621", "Žiar nad Hronom 1"},             // the code of a village it delivers to
+        {"05936", "Svit 1"},
+        {"37501", "Albrechtice nad Vltavou"},       // the code of an outlying part
+        {"61300", "Brno"},                          // a bare city row per code
+        {"01001", "Budatín"},                       // a Žilina code GeoNames does not give it
+        {"02001", "Bezdedov (Púchov) "},
+        {"05985", "Štrbské Pleso (Štrba) "},        // one place under two municipalities
+    };
+    for (const Row& row : absent) EXPECT_FALSE(HasEntry(row.code, row.place)) << row.code << " " << row.place;
 
     std::size_t shortest = 99;
     for (std::size_t i = 0; i < kPostalEntryCount; ++i)
