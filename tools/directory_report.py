@@ -258,19 +258,22 @@ def sources_section(col, rows):
                "list, (name as written, code); the list of municipalities with several codes, "
                "(municipality, local name, code); the official parts, (part, municipality) with "
                "their municipality's codes; the street list, the numbered post offices and the towns "
-               "whose codes go by street, each with its codes.")
+               "whose codes go by street, each with its codes. A pair of a numbered post office "
+               "with the code of a village that it delivers to is not taken: the village stands "
+               "with that code (each such pair is named under \"Names read otherwise\").")
     out.append("")
-    out.append("### Quarters of Bratislava and Košice")
+    out.append("### Places whose codes come from GeoNames")
     out.append("")
-    out.append("Their codes go by street, and the postal lists do not say which quarter a street "
-               "lies in. GeoNames SK (CC BY 4.0, attribution: GeoNames) serves as the source of "
-               "the quarters it names, with a code that the street list gives for the city:")
+    out.append("The postal lists do not say which part of a town whose codes go by street, or of "
+               "a municipality with several codes, a code serves, nor which borough of Bratislava "
+               "and Košice. GeoNames SK (CC BY 4.0, attribution: GeoNames) serves as the source of "
+               "the parts and boroughs that it names, with a code that the lists give their town:")
     out.append("")
     geo = {}
     for key, place in sorted(col.places.items(), key=lambda item: repr(item[0])):
         for code, sources in sorted(place["codes"].items()):
             if GEONAMES_SK in sources:
-                geo.setdefault(place["name"], []).append(code)
+                geo.setdefault("%s (%s)" % (place["name"], place["municipality"]), []).append(code)
     for name, codes in sorted(geo.items()):
         out.append("- %s: %s" % (name, ", ".join(codes)))
     out.append("")

@@ -532,7 +532,8 @@ def read_slovak(folder, col):
                     col.add_code(town, c, SK_STREETS, (municipality, c))
                     col.add_part_code(town, None, c)
             else:
-                found = codes_by_name(part, municipality, street_codes, geonames)
+                found = codes_by_name(part, municipality, street_codes, geonames,
+                                      within={c for c, _, _ in street_codes.get(municipality, [])})
                 for c, source in found:
                     col.add_code(target, c, SK_MUNICIPALITIES, pair)
                     col.add_code(target, c, source, (part, c))
@@ -765,20 +766,16 @@ def geonames_codes(folder):
     return codes
 
 
-def codes_by_name(part, municipality, street_codes, geonames, within=None):
+def codes_by_name(part, municipality, street_codes, geonames, within):
     """Codes that a source gives a part by its name: its own post office or a
     street of its name in the street list, or GeoNames naming it.  Returns
-    (code, source) pairs; `within` limits them to the municipality's codes."""
+    (code, source) pairs, limited to `within` (the municipality's codes)."""
     found = sorted({(c, SK_STREETS) for c, o, s in street_codes.get(municipality, [])
                     if fold_name(part) in (fold_name(re.sub(r" [0-9]+$", "", o)) if o != municipality
                                            else "", fold_name(s))})
     if not found:
-        found = sorted((c, GEONAMES_SK) for c in geonames.get(fold_name(part), set())
-                       if within is None or c in within
-                       or c in {code for code, _, _ in street_codes.get(municipality, [])})
-    if within is not None:
-        found = [(c, s) for c, s in found if c in within]
-    return found
+        found = sorted((c, GEONAMES_SK) for c in geonames.get(fold_name(part), set()))
+    return [(c, s) for c, s in found if c in within]
 
 
 def read_quarters(folder, col, street_codes):
