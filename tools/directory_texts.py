@@ -210,6 +210,12 @@ def qualifier_forms(qualifier, customary_only=False):
             yield ",".join(kept) + tail
         for form in words_from_the_end(kept[0], False, customary_only):
             yield form + tail
+        # At the last, the first word of the first part alone.
+        first_word = qualifier[1][0].split(" ")[0]
+        if first_word != qualifier[1][0]:
+            yield first_word + tail
+            for form in words_from_the_end(first_word, False, customary_only):
+                yield form + tail
     else:   # a town
         yield qualifier[1]
         for form in words_from_the_end(qualifier[1], False, customary_only):
@@ -399,7 +405,17 @@ def with_parts(bare, served, with_district):
     if with_district and qualifier is not None:
         district = qualifier[1] if qualifier[0] in ("district", "town") else \
             (qualifier[2] or qualifier[1])
-    return name, ("parts", served, district)
+    return name, ("parts", tuple(part_within(part, name) for part in served), district)
+
+
+def part_within(part, whole):
+    """A part's name as it reads after its town's: "Přerov II-Předmostí" as
+    "Předmostí", "České Budějovice 3" as "3"."""
+    if not part.startswith(whole + " "):
+        return part
+    rest = part[len(whole) + 1:]
+    numbered = re.fullmatch(r"[IVXL]+-(.+)", rest)
+    return numbered.group(1) if numbered else rest
 
 
 def district_of(qualifier):
