@@ -9,6 +9,21 @@ export WINEDLLOVERRIDES="mscoree,mshtml="   # no Mono or Gecko prompts
 export LANG=cs_CZ.UTF-8 LC_ALL=cs_CZ.UTF-8
 export WINE=/usr/lib/wine/wine64
 
+# The 32-bit product runs in the same prefix as the 64-bit drivers, so that
+# both talk to one Wine server. A prefix made before 32-bit Wine was installed
+# has no 32-bit half (syswow64), and wineboot -u does not add one: such a
+# prefix is made anew, unless a running process still uses it.
+ORVENDA_WINE32=/usr/lib/wine/wine
+if [ -f "$WINEPREFIX/.orvenda-ready" ] && [ -x "$ORVENDA_WINE32" ] &&
+   [ ! -f "$WINEPREFIX/drive_c/windows/syswow64/kernel32.dll" ]; then
+    if env -u WINEPREFIX grep -qsxzF "WINEPREFIX=$WINEPREFIX" /proc/[0-9]*/environ; then
+        echo "wine-env: $WINEPREFIX has no 32-bit half but is in use; 32-bit programs will fail in it" >&2
+    else
+        echo "wine-env: making $WINEPREFIX anew with its 32-bit half (a few minutes under emulation)" >&2
+        rm -rf "$WINEPREFIX"
+    fi
+fi
+
 if [ -z "${DISPLAY:-}" ]; then
     for n in $(seq 90 140); do
         if [ ! -e "/tmp/.X$n-lock" ] && [ ! -e "/tmp/.X11-unix/X$n" ]; then

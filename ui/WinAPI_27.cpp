@@ -34,7 +34,7 @@ static const char kGuideText[] =
     " žádnou odpovědnost za případné chyby způsobené programem.\n"
     "Do editačního pole zadáme začátenční písmena a \n"
     "jméno a nebo číslo vybereme z roletky.\n"
-    "e-mail orvenda@example.cz";
+    "e-mail orvenda@example.com";
 
 static const COLORREF kEditTextColour = 0x00FFFFFF;   // white
 static const COLORREF kListTextColour = 0x0002FF02;   // bright green
