@@ -291,13 +291,12 @@ def is_whole(place):
     return bool(place["parts"]) or bool(place["own"])
 
 
-def repeats_a_part(place, places_by_key):
+def repeats_a_part(place):
     """A town district that is one part under the same name ("Poruba" of
     Ostrava): the part's own rows stand for it."""
     if place["kind"] != "town district" or len(place["parts"]) != 1 or place["own"]:
         return False
-    (name, codes), = place["parts"].items()
-    return fold(name) == fold(place["name"])
+    return fold(next(iter(place["parts"]))) == fold(place["name"])
 
 
 def rows_by_code(place, served_order):
@@ -433,7 +432,7 @@ def assign_texts(places):
     """Every row of the table: a dict with code, text, place, served parts
     and the district form used.  Returns (rows, abbreviated places, problems)."""
     by_key = {p["key"]: p for p in places}
-    places = [p for p in places if not repeats_a_part(p, by_key)]
+    places = [p for p in places if not repeats_a_part(p)]
     bare = plain_or_qualified(places)
     clashing = set()
     for _ in range(3):
