@@ -44,7 +44,7 @@ for pair in $(seq 0 "$pairs"); do
     else
         b=$(start_ms "$out/win64/orvenda.exe"); a=$(start_ms "$out/win32/orvenda.exe")
     fi
-    ratio=$(awk -v a="$a" -v b="$b" 'BEGIN { printf "%.1f", (a > 0 && b > 0) ? a / b : -1 }')
+    ratio=$(LC_ALL=C awk -v a="$a" -v b="$b" 'BEGIN { printf "%.1f", (a > 0 && b > 0) ? a / b : -1 }')
     echo "$pair,$a,$b,$ratio"
     (( pair > 0 )) && results+=("$a,$b,$ratio")
 done
