@@ -12,19 +12,24 @@ for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
 done
 
-SUDO=""
-[ "$(id -u)" -ne 0 ] && SUDO=sudo
+as_root() {
+    if [ "$(id -u)" -eq 0 ]; then "$@"
+    elif command -v sudo >/dev/null; then sudo "$@"
+    else echo "install-deps: '$*' needs root; run this script as root or install sudo" >&2; return 1
+    fi
+}
+
 if [ ${#missing[@]} -gt 0 ]; then
     echo "Installing: ${missing[*]}"
-    $SUDO apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+    as_root apt-get update -qq
+    as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 fi
 
 # The lists' order follows the user's locale, which Wine takes from LANG.
 if ! locale -a 2>/dev/null | grep -qi '^cs_CZ\.utf-\?8$'; then
-    $SUDO sed -i 's/^# *cs_CZ.UTF-8 UTF-8/cs_CZ.UTF-8 UTF-8/' /etc/locale.gen
-    grep -q '^cs_CZ.UTF-8 UTF-8' /etc/locale.gen || echo 'cs_CZ.UTF-8 UTF-8' | $SUDO tee -a /etc/locale.gen >/dev/null
-    $SUDO locale-gen >/dev/null
+    as_root sed -i 's/^# *cs_CZ.UTF-8 UTF-8/cs_CZ.UTF-8 UTF-8/' /etc/locale.gen
+    grep -q '^cs_CZ.UTF-8 UTF-8' /etc/locale.gen || echo 'cs_CZ.UTF-8 UTF-8' | as_root tee -a /etc/locale.gen >/dev/null
+    as_root locale-gen >/dev/null
 fi
 
 # ---- 32-bit Windows programs ---------------------------------------------------
@@ -32,13 +37,6 @@ fi
 # an i386 package). Where the kernel cannot execute 32-bit code itself, qemu's
 # user-mode emulator runs that half, through a binfmt_misc handler for i386
 # ELF files. A machine that already runs 32-bit code is left as it is.
-
-as_root() {
-    if [ "$(id -u)" -eq 0 ]; then "$@"
-    elif command -v sudo >/dev/null; then sudo "$@"
-    else echo "install-deps: '$*' needs root; run this script as root or install sudo" >&2; return 1
-    fi
-}
 
 # A 96-byte i386 Linux program that only exits with status 42 (ELF header,
 # one loadable segment, then mov eax,1; mov ebx,42; int 0x80).
@@ -76,12 +74,11 @@ i386_handler() {
 if ! dpkg --print-foreign-architectures | grep -qx i386; then
     echo "Adding the i386 architecture (the 32-bit half of Wine runs the 32-bit product)"
     as_root dpkg --add-architecture i386
-    as_root apt-get update -qq
 fi
 if ! dpkg-query -W -f='${Status}' wine32:i386 2>/dev/null | grep -q "install ok installed"; then
     echo "Installing: wine32:i386 (Wine for 32-bit Windows programs)"
     as_root apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive as_root apt-get install -y -qq --no-install-recommends wine32:i386 >/dev/null
+    as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends wine32:i386 >/dev/null
 fi
 
 if ! probe_i386; then
@@ -92,7 +89,7 @@ if ! probe_i386; then
     echo "This kernel does not execute 32-bit programs (Exec format error): using qemu's i386 emulator"
     if ! dpkg-query -W -f='${Status}' qemu-user-static 2>/dev/null | grep -q "install ok installed"; then
         echo "Installing: qemu-user-static"
-        DEBIAN_FRONTEND=noninteractive as_root apt-get install -y -qq --no-install-recommends qemu-user-static >/dev/null
+        as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends qemu-user-static >/dev/null
     fi
     if [ ! -e /proc/sys/fs/binfmt_misc/register ]; then
         echo "Mounting binfmt_misc on /proc/sys/fs/binfmt_misc"
@@ -102,22 +99,27 @@ if ! probe_i386; then
             exit 1
         }
     fi
+    # A handler may exist already (or come with the package): use it as it is.
     if handler=$(i386_handler); then
-        echo "install-deps: $handler already handles i386 programs, but the test program still fails:" \
-             "$probe_output" >&2
-        exit 1
-    fi
-    # F: the kernel opens the emulator now, so it works in any mount namespace;
-    # O and C: the emulator gets the program as an open file, with its credentials.
-    echo "Registering qemu-i386-static for i386 ELF programs (binfmt_misc, flags FOC)"
-    printf '%s' ':qemu-i386:M::\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00:\xff\xff\xff\xff\xff\xfe\xfe\x00\xff\xff\xff\xff\xff\xff\xff\xff\xfe\xff\xff\xff:/usr/bin/qemu-i386-static:FOC' |
-        as_root tee /proc/sys/fs/binfmt_misc/register >/dev/null || {
-            echo "install-deps: cannot register the i386 handler (needs root)" >&2
+        probe_i386 || {
+            echo "install-deps: $handler handles i386 programs, but the test program still fails:" \
+                 "$probe_output (is the handler disabled, or its emulator missing?)" >&2
             exit 1
         }
-    probe_i386 || {
-        echo "install-deps: the handler is registered, but the 32-bit test program still fails: $probe_output" >&2
-        exit 1
-    }
-    echo "32-bit programs now run under emulation"
+        echo "32-bit programs run through $handler"
+    else
+        # F: the kernel opens the emulator now, so it works in any mount namespace;
+        # O and C: the emulator gets the program as an open file, with its credentials.
+        echo "Registering qemu-i386-static for i386 ELF programs (binfmt_misc, flags FOC)"
+        printf '%s' ':qemu-i386:M::\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00:\xff\xff\xff\xff\xff\xfe\xfe\x00\xff\xff\xff\xff\xff\xff\xff\xff\xfe\xff\xff\xff:/usr/bin/qemu-i386-static:FOC' |
+            as_root tee /proc/sys/fs/binfmt_misc/register >/dev/null || {
+                echo "install-deps: cannot register the i386 handler (needs root)" >&2
+                exit 1
+            }
+        probe_i386 || {
+            echo "install-deps: the handler is registered, but the 32-bit test program still fails: $probe_output" >&2
+            exit 1
+        }
+        echo "32-bit programs now run under emulation"
+    fi
 fi
