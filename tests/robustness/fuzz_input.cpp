@@ -5,76 +5,58 @@
 // no box may be open that the sequence did not ask for, and both lists must
 // still hold exactly the table's items.
 //
-//   robust_fuzz.exe [PROGRAM] [--seed=N] [--sequences=N] [--first=N]
-//                   [--full-every=N] [--length=N] [--verbose=1]
+//   robust_fuzz_input.exe PROGRAM [--seed=N] [--sequences=N] [--first=N]
+//                         [--full-every=N] [--length=N] [--verbose=1]
 // Sequence i uses its own seed (seed + i), so --first=i --sequences=1 replays it.
-#include "harness.h"
-
 #include <cstdio>
-#include <cstring>
 
+#include "DriverSupport.h"
 #include "PostalDirectory.h"
 
 namespace {
 
-// Characters beyond Windows-1250 and awkward ones inside it.
-const wchar_t kOddChars[] = {
-    0x4E2D, 0x6587, 0x0416, 0x044F, 0x03A9, 0x05D0, 0x0627, 0x20AC, 0x00FF, 0x00E6,
-    0x0152, 0x2603, 0xFEFF, 0x200B, 0x0301, 0xFFFD, 0xFFFF, 0x00A0, 0x00AD, 0x2028,
-    0xE000, 0x3042, 0x0E01, 0x1F600 & 0xFFFF,
-};
-const wchar_t kCzechChars[] = L"áčďéěíňóřšťúůýžÁČĎÉĚÍŇÓŘŠŤÚŮÝŽľĽôŕ";
-const WORD kMoveKeys[] = {VK_BACK, VK_DELETE, VK_HOME, VK_END, VK_LEFT, VK_RIGHT,
-                          VK_UP, VK_DOWN, VK_PRIOR, VK_NEXT, VK_INSERT};
-const char kCtrlLetters[] = "ACVXZ";
+// The keystrokes among the actions (67 in 100): typed characters (half
+// printable ASCII, a quarter Czech and Slovak letters, a quarter outside
+// Windows-1250), moving and editing keys, Ctrl+A/C/V/X/Z.
+const char kKeyMix[] = "p30e15u15m44a6c6v6x6z6";
+// Characters posted as WM_CHAR, in the same proportions.
+const char kCharMix[] = "p2e1u1";
 
-wchar_t RandomChar(uint64_t& rng)
-{
-    switch (RandomBelow(rng, 4)) {
-    case 0:
-        return kOddChars[RandomBelow(rng, sizeof kOddChars / sizeof kOddChars[0])];
-    case 1:
-        return kCzechChars[RandomBelow(rng, (unsigned)wcslen(kCzechChars))];
-    default:
-        return (wchar_t)(0x20 + RandomBelow(rng, 0x5F));
-    }
-}
-
-std::wstring RandomPasteText(uint64_t& rng)
+std::wstring RandomPasteText(DriverRandom* random)
 {
     // Mostly short, sometimes up to 64 KiB (32,768 UTF-16 units incl. surrogates).
-    size_t length = RandomBelow(rng, 8) == 0 ? 1 + RandomBelow(rng, 32767) : 1 + RandomBelow(rng, 60);
+    size_t length = DriverRandomBelow(random, 8) == 0 ? 1 + DriverRandomBelow(random, 32767)
+                                                      : 1 + DriverRandomBelow(random, 60);
     std::wstring text;
     while (text.size() < length) {
-        unsigned pick = RandomBelow(rng, 20);
+        unsigned pick = DriverRandomBelow(random, 20);
         if (pick == 0 && text.size() + 2 <= length) {
-            text += (wchar_t)0xD83D;  // an emoji as a surrogate pair
-            text += (wchar_t)(0xDE00 + RandomBelow(rng, 0x40));
+            text += wchar_t(0xD83D);  // an emoji as a surrogate pair
+            text += wchar_t(0xDE00 + DriverRandomBelow(random, 0x40));
         } else if (pick == 1) {
-            text += (wchar_t)(RandomBelow(rng, 2) ? L'\n' : L'\t');
+            text += DriverRandomBelow(random, 2) ? L'\n' : L'\t';
         } else if (pick == 2) {
-            text += (wchar_t)(1 + RandomBelow(rng, 31));  // control characters
+            text += wchar_t(1 + DriverRandomBelow(random, 31));  // control characters
         } else {
-            text += RandomChar(rng);
+            text += DriverRandomKey(random, kCharMix).ch;
         }
     }
     return text;
 }
 
-// A point inside the visible part of hwnd (clipped by the dialog's client
-// area), in hwnd's client coordinates.
-bool RandomVisiblePoint(const TargetApp& app, HWND hwnd, uint64_t& rng, POINT& p)
+// A point inside the visible part of a control (clipped by the dialog's
+// client area), in the control's client coordinates.
+bool RandomVisiblePoint(const DriverProcess& process, HWND control, DriverRandom* random, POINT* point)
 {
-    RECT window, client;
-    GetWindowRect(hwnd, &window);
-    GetClientRect(app.dialog, &client);
-    MapWindowPoints(app.dialog, NULL, (POINT*)&client, 2);
-    RECT visible;
+    RECT window, client, visible;
+    GetWindowRect(control, &window);
+    GetClientRect(process.dialog, &client);
+    MapWindowPoints(process.dialog, NULL, (POINT*)&client, 2);
     if (!IntersectRect(&visible, &window, &client))
         return false;
-    p.x = visible.left + 1 + RandomBelow(rng, visible.right - visible.left - 2);
-    p.y = visible.top + 1 + RandomBelow(rng, visible.bottom - visible.top - 2);
-    ScreenToClient(hwnd, &p);
+    point->x = visible.left + 1 + DriverRandomBelow(random, visible.right - visible.left - 2);
+    point->y = visible.top + 1 + DriverRandomBelow(random, visible.bottom - visible.top - 2);
+    ScreenToClient(control, point);
     return true;
 }
 
@@ -82,89 +64,75 @@ enum Ask { kAskNothing, kAskExitBox };
 unsigned long g_pastes;
 
 // One action; returns what it asked of the program.
-Ask RandomAction(const TargetApp& app, uint64_t& rng, std::string& log)
+Ask RandomAction(const DriverProcess& process, DriverRandom* random, std::string* log)
 {
     char note[64];
-    unsigned pick = RandomBelow(rng, 100);
-    if (pick < 30) {
-        wchar_t ch = RandomChar(rng);
-        SendUnicodeChar(ch);
-        std::snprintf(note, sizeof note, "U+%04X ", (unsigned)ch);
-    } else if (pick < 40) {
+    unsigned pick = DriverRandomBelow(random, 100);
+    if (pick < 67) {
+        DriverKeyStep step = DriverRandomKey(random, kKeyMix);
+        DriverSendKeyStep(step);
+        snprintf(note, sizeof note, "%s ", DriverKeyStepText(step).c_str());
+    } else if (pick < 77) {
         // WM_CHAR straight to an edit field: any UTF-16 unit, controls included
         // (but not Esc and Enter, which the test asks for with real keys).
-        wchar_t ch = RandomBelow(rng, 2) ? RandomChar(rng) : (wchar_t)(1 + RandomBelow(rng, 31));
+        wchar_t ch = DriverRandomBelow(random, 2) ? DriverRandomKey(random, kCharMix).ch
+                                                  : wchar_t(1 + DriverRandomBelow(random, 31));
         if (ch == 0x1B || ch == 0x0D)
             ch = 0x01;
-        HWND edit = RandomBelow(rng, 2) ? app.codeEdit : app.placeEdit;
-        PostMessageW(edit, WM_CHAR, ch, 1);
-        std::snprintf(note, sizeof note, "char%04X>%s ", (unsigned)ch, edit == app.codeEdit ? "code" : "place");
-    } else if (pick < 62) {
-        WORD vk = kMoveKeys[RandomBelow(rng, sizeof kMoveKeys / sizeof kMoveKeys[0])];
-        bool shift = RandomBelow(rng, 4) == 0, ctrl = RandomBelow(rng, 6) == 0;
-        SendVirtualKey(vk, ctrl, shift);
-        std::snprintf(note, sizeof note, "%s%svk%02X ", ctrl ? "C-" : "", shift ? "S-" : "", vk);
-    } else if (pick < 77) {
-        char letter = kCtrlLetters[RandomBelow(rng, sizeof kCtrlLetters - 1)];
-        SendVirtualKey((WORD)letter, true);
-        std::snprintf(note, sizeof note, "C-%c ", letter);
+        int field = int(DriverRandomBelow(random, 2));
+        PostMessageW(process.edits[field], WM_CHAR, ch, 1);
+        snprintf(note, sizeof note, "char%04X>%s ", unsigned(ch), field == DRIVER_CODE ? "code" : "place");
     } else if (pick < 82) {
-        std::wstring text = RandomPasteText(rng);
-        SetClipboardUnicode(text);
-        if (RandomBelow(rng, 2)) {
-            SendVirtualKey('V', true);
-        } else {
-            PostMessageW(RandomBelow(rng, 2) ? app.codeEdit : app.placeEdit, WM_PASTE, 0, 0);
-        }
+        std::wstring text = RandomPasteText(random);
+        DriverSetClipboard(text);
+        if (DriverRandomBelow(random, 2))
+            DriverKey('V', DRIVER_CTRL);
+        else
+            PostMessageW(process.edits[DriverRandomBelow(random, 2)], WM_PASTE, 0, 0);
         ++g_pastes;
-        std::snprintf(note, sizeof note, "paste%zu ", text.size());
+        snprintf(note, sizeof note, "paste%zu ", text.size());
     } else if (pick < 92) {
-        HWND target;
-        switch (RandomBelow(rng, 4)) {
-        case 0: target = app.codeList; break;
-        case 1: target = app.placeList; break;
-        case 2: target = app.codeEdit; break;
-        default: target = app.placeEdit; break;
-        }
-        POINT p;
-        if (RandomVisiblePoint(app, target, rng, p))
-            ClickAt(target, p.x, p.y);
-        std::snprintf(note, sizeof note, "click(%ld,%ld) ", p.x, p.y);
+        unsigned which = DriverRandomBelow(random, 4);
+        HWND target = which < 2 ? process.lists[which] : process.edits[which - 2];
+        POINT point = {0, 0};
+        if (RandomVisiblePoint(process, target, random, &point))
+            DriverClick(target, point.x, point.y);
+        snprintf(note, sizeof note, "click(%ld,%ld) ", point.x, point.y);
     } else if (pick < 96) {
-        SendVirtualKey(VK_TAB, false, RandomBelow(rng, 2) == 0);
-        std::snprintf(note, sizeof note, "tab ");
+        DriverKey(VK_TAB, DriverRandomBelow(random, 2) == 0 ? DRIVER_SHIFT : 0);
+        snprintf(note, sizeof note, "tab ");
     } else if (pick < 98) {
-        SendVirtualKey(VK_RETURN);
-        std::snprintf(note, sizeof note, "enter ");
+        DriverKey(VK_RETURN);
+        snprintf(note, sizeof note, "enter ");
     } else {
-        SendVirtualKey(VK_ESCAPE);
-        log += "esc ";
+        DriverKey(VK_ESCAPE);
+        *log += "esc ";
         return kAskExitBox;
     }
-    log += note;
+    *log += note;
     return kAskNothing;
 }
 
+// Both lists as read at start, in the controls' order.
 struct Baseline {
-    std::vector<std::string> items[2];  // [0] code list, [1] place list, in the control's order
+    std::vector<std::string> items[2];
 };
 
-bool SampleMatches(const TargetApp& app, const Baseline& baseline, uint64_t& rng, std::string& why)
+bool SampleMatches(const DriverProcess& process, const Baseline& baseline, DriverRandom* random, std::string* why)
 {
     for (int list = 0; list < 2; ++list) {
-        HWND combo = list == 0 ? app.codeCombo : app.placeCombo;
+        const char* name = list == DRIVER_CODE ? "code list" : "place list";
         const std::vector<std::string>& items = baseline.items[list];
-        long count = ComboCount(combo);
-        if (count != (long)items.size()) {
-            why = (list == 0 ? "code list: " : "place list: ") + std::to_string(count) + " items";
+        int count = DriverComboCount(process.combos[list]);
+        if (count != int(items.size())) {
+            *why = std::string(name) + ": " + std::to_string(count) + " items";
             return false;
         }
         for (int k = 0; k < 18; ++k) {
-            size_t index = k == 0 ? 0 : k == 1 ? items.size() - 1 : RandomBelow(rng, (unsigned)items.size());
-            std::string text;
-            if (!ReadComboItem(combo, index, text) || text != items[index]) {
-                why = (list == 0 ? "code list item " : "place list item ") + std::to_string(index) +
-                      " is \"" + text + "\"";
+            size_t index = k == 0 ? 0 : k == 1 ? items.size() - 1 : DriverRandomBelow(random, unsigned(items.size()));
+            std::string text = DriverComboItem(process.combos[list], int(index));
+            if (text != items[index]) {
+                *why = std::string(name) + " item " + std::to_string(index) + " is \"" + DriverShow(text) + "\"";
                 return false;
             }
         }
@@ -172,16 +140,12 @@ bool SampleMatches(const TargetApp& app, const Baseline& baseline, uint64_t& rng
     return true;
 }
 
-bool FullMatches(const TargetApp& app, Baseline* baseline, std::string& why)
+bool FullMatches(const DriverProcess& process, Baseline* baseline, std::string* why)
 {
     for (int list = 0; list < 2; ++list) {
-        std::vector<std::string> items;
-        if (!ReadComboItems(list == 0 ? app.codeCombo : app.placeCombo, items)) {
-            why = "a list could not be read";
-            return false;
-        }
-        if (!ItemsMatchTable(items, list == 0, why)) {
-            why = (list == 0 ? "code list: " : "place list: ") + why;
+        std::vector<std::string> items = DriverComboItems(process.combos[list]);
+        if (!DriverItemsMatchTable(items, list, why)) {
+            *why = (list == DRIVER_CODE ? "code list: " : "place list: ") + *why;
             return false;
         }
         if (baseline)
@@ -190,112 +154,105 @@ bool FullMatches(const TargetApp& app, Baseline* baseline, std::string& why)
     return true;
 }
 
-// Makes sure the program still waits on nothing of ours: closes a box it
-// asked for with No and returns whether that worked.
-bool AnswerExitBoxNo(const TargetApp& app)
+// Makes sure the program still waits on nothing of ours: closes the box the
+// sequence asked for with No and returns whether that worked.
+bool AnswerExitBoxNo(const DriverProcess& process)
 {
-    std::vector<HWND> boxes = WaitExtraWindows(app, 1, 15000);
-    if (boxes.size() != 1)
-        return false;
-    return AnswerBox(boxes[0], IDNO);
+    std::vector<HWND> boxes = DriverWaitOtherWindows(process, 1, DRIVER_TIMEOUT);
+    return boxes.size() == 1 && DriverAnswerBox(boxes[0], IDNO);
+}
+
+// Brings the window to the front and clicks into the left end of an edit field.
+void ClickInto(const DriverProcess& process, HWND edit)
+{
+    DriverActivate(process.dialog, DRIVER_TIMEOUT);
+    RECT client;
+    GetClientRect(edit, &client);
+    DriverClick(edit, 3, client.bottom / 2);
 }
 
 }  // namespace
 
 int main(int argc, char** argv)
 {
-    std::string exe = ProgramPath(argc, argv);
-    uint64_t seed = OptionValue(argc, argv, "--seed", 20261211);
-    unsigned long sequences = OptionValue(argc, argv, "--sequences", 1000);
-    unsigned long first = OptionValue(argc, argv, "--first", 0);
-    unsigned long maxLength = OptionValue(argc, argv, "--length", 40);
+    std::vector<std::string> arguments =
+        DriverArguments(argc, argv, 1, "robust_fuzz_input.exe PROGRAM [--seed=N] [--sequences=N] [--first=N] ...");
+    const std::string& exe = arguments[0];
+    unsigned long long seed = DriverOption(argc, argv, "--seed", 20261211);
+    unsigned long sequences = DriverOption(argc, argv, "--sequences", 1000);
+    unsigned long first = DriverOption(argc, argv, "--first", 0);
+    unsigned long maxLength = DriverOption(argc, argv, "--length", 40);
     // Reading every item of both lists costs about 1.5 ms per item under Wine
     // (a minute or two for the whole table); with a large table the full
     // comparison runs every 1,000 sequences and a sample of items is compared
     // after each.
-    unsigned long fullEvery = OptionValue(argc, argv, "--full-every", kPostalEntryCount <= 500 ? 1 : 1000);
-    bool verbose = OptionValue(argc, argv, "--verbose", 0) != 0;
-    std::printf("input fuzzing: seed %llu, sequences %lu..%lu, up to %lu actions each, full list check every %lu\n",
-                (unsigned long long)seed, first, first + sequences - 1, maxLength, fullEvery);
-    std::fflush(stdout);
-    // A crash must end the process rather than wait in a crash dialog.
-    HKEY key;
-    if (RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Wine\\WineDbg", 0, NULL, 0, KEY_SET_VALUE, NULL, &key, NULL) == ERROR_SUCCESS) {
-        DWORD zero = 0;
-        RegSetValueExA(key, "ShowCrashDialog", 0, REG_DWORD, (const BYTE*)&zero, sizeof zero);
-        RegCloseKey(key);
-    }
+    unsigned long fullEvery = DriverOption(argc, argv, "--full-every", kPostalEntryCount <= 500 ? 1 : 1000);
+    bool verbose = DriverOption(argc, argv, "--verbose", 0) != 0;
+    DriverLog("input fuzzing: seed %llu, sequences %lu..%lu, up to %lu actions each, full list check every %lu",
+              seed, first, first + sequences - 1, maxLength, fullEvery);
+    DriverNoCrashDialog();
 
-    TargetApp app;
+    DriverProcess process = {};
     Baseline baseline;
     bool started = false, fullyChecked = false;
     unsigned long restarts = 0, actions = 0;
-    DWORD startTick = GetTickCount();
+    ULONGLONG startTick = GetTickCount64();
     for (unsigned long i = first; i < first + sequences; ++i) {
         if (!started) {
-            if (!StartTarget(app, exe)) {
-                Check(false, "the program starts");
+            if (!DriverCheck(DriverStartProgram(exe.c_str(), NULL, &process), "the program starts", exe))
                 break;
-            }
             std::string why;
-            bool ok = FullMatches(app, &baseline, why);
-            Check(ok, "after start both lists hold the table's items: " + why);
-            if (!ok)
+            if (!DriverCheck(FullMatches(process, &baseline, &why), "after start both lists hold the table's items",
+                             why))
                 break;
-            BringToFront(app, app.codeEdit);
             started = true;
         }
-        uint64_t rng = (seed + i) * 0x9E3779B97F4A7C15ULL | 1;
-        unsigned length = 1 + RandomBelow(rng, (unsigned)maxLength);
+        DriverRandom random = DriverSeed(seed + i);
+        unsigned length = 1 + DriverRandomBelow(&random, unsigned(maxLength));
         // Start each sequence in a random edit field.
-        BringToFront(app, RandomBelow(rng, 2) ? app.codeEdit : app.placeEdit);
+        ClickInto(process, process.edits[DriverRandomBelow(&random, 2)]);
         std::string log;
         bool boxOk = true;
         for (unsigned a = 0; a < length && boxOk; ++a) {
             ++actions;
-            if (RandomAction(app, rng, log) == kAskExitBox)
-                boxOk = AnswerExitBoxNo(app);
+            if (RandomAction(process, &random, &log) == kAskExitBox)
+                boxOk = AnswerExitBoxNo(process);
         }
-        bool settled = Settle(app);
-        std::vector<HWND> extra = WaitExtraWindows(app, 0, 300);
+        bool alive = DriverIsRunning(&process) && DriverSettle(process);
+        std::vector<HWND> extra = DriverWaitOtherWindows(process, 0, 300);
         std::string why;
-        bool alive = TargetAlive(app) && settled;
-        bool listsOk = alive && SampleMatches(app, baseline, rng, why);
+        bool listsOk = alive && SampleMatches(process, baseline, &random, &why);
         fullyChecked = listsOk && (i - first + 1) % fullEvery == 0;
         if (fullyChecked)
-            listsOk = FullMatches(app, NULL, why);
+            listsOk = FullMatches(process, NULL, &why);
         bool ok = alive && boxOk && extra.empty() && listsOk;
-        if (!ok) {
-            DWORD code = 0;
-            if (!TargetAlive(app))
-                GetExitCodeProcess(app.process.hProcess, &code);
-            std::printf("sequence %lu: %s%s%s%s (exit code 0x%08lX)\n  actions: %s\n", i,
-                        alive ? "" : "process died or hung; ", boxOk ? "" : "exit box did not behave; ",
-                        extra.empty() ? "" : "an unasked window is open; ", why.c_str(), code, log.c_str());
-        }
+        if (!ok)
+            DriverLog("sequence %lu: %s%s%s%s (exit code 0x%08lX)\n  actions: %s", i,
+                      alive ? "" : "process died or hung; ", boxOk ? "" : "exit box did not behave; ",
+                      extra.empty() ? "" : "an unasked window is open; ", why.c_str(),
+                      DriverIsRunning(&process) ? 0ul : (unsigned long)DriverExitCode(process), log.c_str());
         if (verbose)
-            std::printf("sequence %lu: code field \"%s\", place field \"%s\"\n  actions: %s\n", i,
-                        WindowCaption(app.codeEdit).c_str(), WindowCaption(app.placeEdit).c_str(), log.c_str());
-        Check(ok, "sequence " + std::to_string(i));
+            DriverLog("sequence %lu: code field \"%s\", place field \"%s\"\n  actions: %s", i,
+                      DriverShow(DriverWindowText(process.edits[DRIVER_CODE])).c_str(),
+                      DriverShow(DriverWindowText(process.edits[DRIVER_PLACE])).c_str(), log.c_str());
+        DriverCheck(ok, "sequence " + std::to_string(i));
         if (!ok) {
-            StopTarget(app);
+            DriverKill(&process);
             started = false;
             ++restarts;
         }
-        if ((i - first + 1) % 100 == 0) {
-            std::printf("  %lu sequences, %lu actions, %lu s\n", i - first + 1, actions, (GetTickCount() - startTick) / 1000);
-            std::fflush(stdout);
-        }
+        if ((i - first + 1) % 100 == 0)
+            DriverLog("  %lu sequences, %lu actions, %llu s", i - first + 1, actions,
+                      (GetTickCount64() - startTick) / 1000);
     }
     if (started && !fullyChecked) {
         std::string why;
-        bool same = FullMatches(app, NULL, why);
-        Check(same, "at the end both lists hold the table's items: " + why);
+        DriverCheck(FullMatches(process, NULL, &why), "at the end both lists hold the table's items", why);
     }
     if (started)
-        Check(ExtraWindows(app).empty(), "at the end no box is open");
-    StopTarget(app);
-    std::printf("%lu actions (%lu pastes) in %lu s, %lu restarts after failures\n", actions, g_pastes,
-                (GetTickCount() - startTick) / 1000, restarts);
-    return FinishChecks();
+        DriverCheck(DriverOtherWindows(process).empty(), "at the end no box is open");
+    DriverKill(&process);
+    DriverLog("%lu actions (%lu pastes) in %llu s, %lu restarts after failures", actions, g_pastes,
+              (GetTickCount64() - startTick) / 1000, restarts);
+    return DriverSummary();
 }

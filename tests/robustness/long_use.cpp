@@ -3,26 +3,38 @@
 // The process's private memory, kernel handles, GDI objects and windows must
 // not grow, and the window must look and hold the same at the end.
 //
-//   robust_long_use.exe [PROGRAM] [--cycles=N] [--warmup=N]
-#include "harness.h"
-
+//   robust_long_use.exe PROGRAM [--cycles=N] [--warmup=N]
+#include <algorithm>
 #include <cstdio>
 
 #include "DriverSupport.h"
 
 namespace {
 
-// Opens a box with the given keys, checks its caption, closes it with Enter.
-bool BoxRound(const TargetApp& app, void (*open)(const TargetApp&), const char* caption)
+bool IsForeground(void* window)
 {
-    open(app);
-    std::vector<HWND> boxes = WaitExtraWindows(app, 1, 15000 * DriverTimeoutScale());
-    if (boxes.size() != 1 || WindowCaption(boxes[0]) != caption) {
-        for (HWND w : boxes) {
-            char name[32] = "";
-            GetClassNameA(w, name, sizeof name);
-            std::printf("  open: class %s, caption \"%s\"\n", name, WindowCaption(w).c_str());
-        }
+    return GetForegroundWindow() == (HWND)window;
+}
+
+bool BoxOpen(void* box)
+{
+    return IsWindow((HWND)box) && IsWindowVisible((HWND)box);
+}
+
+bool BoxClosed(void* box)
+{
+    return !BoxOpen(box);
+}
+
+// Opens a box with the given keys, checks its caption, closes it with Enter.
+bool BoxRound(const DriverProcess& process, void (*open)(const DriverProcess&), const char* caption)
+{
+    open(process);
+    std::vector<HWND> boxes = DriverWaitOtherWindows(process, 1, DRIVER_TIMEOUT);
+    if (boxes.size() != 1 || DriverWindowText(boxes[0]) != caption) {
+        for (HWND window : boxes)
+            DriverLog("  open: class %s, caption \"%s\"", DriverClassName(window).c_str(),
+                      DriverShow(DriverWindowText(window)).c_str());
         return false;
     }
     HWND box = boxes[0];
@@ -30,93 +42,71 @@ bool BoxRound(const TargetApp& app, void (*open)(const TargetApp&), const char* 
     // question. Under load a box can be on screen before it takes the
     // keyboard, and an Enter that reaches the dialog instead does nothing
     // (command 1), so it is sent again while the box stays open.
-    for (int attempt = 0; attempt < 5 && IsWindow(box) && IsWindowVisible(box); ++attempt) {
-        DWORD start = GetTickCount();
-        while (GetForegroundWindow() != box && GetTickCount() - start < 5000 * DriverTimeoutScale())
-            Sleep(10);
-        SendVirtualKey(VK_RETURN);
-        start = GetTickCount();
-        while (IsWindow(box) && IsWindowVisible(box) && GetTickCount() - start < 3000 * DriverTimeoutScale())
-            Sleep(10);
+    for (int attempt = 0; attempt < 5 && BoxOpen(box); ++attempt) {
+        DriverWaitUntil(IsForeground, box, 5000);
+        DriverKey(VK_RETURN);
+        DriverWaitUntil(BoxClosed, box, 3000);
     }
-    return !IsWindowVisible(box) && ExtraWindows(app).empty();
+    return BoxClosed(box) && DriverOtherWindows(process).empty();
 }
 
 // Alt+N opens the menu "Nápověda" and O, once the pop-up menu is on screen,
 // picks "O programu...". Under load the letter can still reach the menu bar
 // just after the pop-up appears; O is not a letter of the bar, so it is simply
 // sent again while the pop-up stays open.
-void OpenAbout(const TargetApp& app)
+void OpenAbout(const DriverProcess& process)
 {
-    SendVirtualKey('N', false, false, true);
-    std::vector<HWND> popups = WaitExtraWindows(app, 1, 15000 * DriverTimeoutScale());
-    char name[32] = "";
-    if (popups.size() == 1)
-        GetClassNameA(popups[0], name, sizeof name);
-    if (std::string(name) != "#32768")
+    DriverKey('N', DRIVER_ALT);
+    std::vector<HWND> popups = DriverWaitOtherWindows(process, 1, DRIVER_TIMEOUT);
+    if (popups.size() != 1 || DriverClassName(popups[0]) != "#32768")
         return;
-    for (int attempt = 0; attempt < 5 && IsWindowVisible(popups[0]); ++attempt) {
-        SendVirtualKey('O');
-        DWORD start = GetTickCount();
-        while (IsWindowVisible(popups[0]) && GetTickCount() - start < 2000 * DriverTimeoutScale())
-            Sleep(5);
+    for (int attempt = 0; attempt < 5 && BoxOpen(popups[0]); ++attempt) {
+        DriverKey('O');
+        DriverWaitUntil(BoxClosed, popups[0], 2000);
     }
 }
 
 // The guide's letter N is also the menu bar's, and a press that reaches the
 // bar closes the pop-up instead, so the guide is asked for with the command
 // the menu item sends.
-void OpenGuide(const TargetApp& app)
+void OpenGuide(const DriverProcess& process)
 {
-    PostMessageA(app.dialog, WM_COMMAND, MAKEWPARAM(2002, 0), 0);
+    PostMessageA(process.dialog, WM_COMMAND, MAKEWPARAM(2002, 0), 0);
 }
 
-void AskExit(const TargetApp&)
+void AskExit(const DriverProcess&)
 {
-    SendVirtualKey(VK_ESCAPE);
+    DriverKey(VK_ESCAPE);
 }
 
-long TopIndex(HWND list)
+// Scrolls a list to its end and back with its scroll bar.
+bool ScrollRound(const DriverProcess& process, int which)
 {
-    DWORD_PTR top = 0;
-    SendMessageTimeoutA(list, LB_GETTOPINDEX, 0, 0, SMTO_NORMAL, 30000, &top);
-    return (long)top;
-}
-
-// Scrolls a list to its end and back with its scroll bar and the mouse wheel.
-bool ScrollRound(const TargetApp& app, HWND list)
-{
-    DWORD_PTR ignored, itemHeight = 1;
-    long count = ComboCount(list == app.codeList ? app.codeCombo : app.placeCombo);
-    SendMessageTimeoutA(list, LB_GETITEMHEIGHT, 0, 0, SMTO_NORMAL, 30000, &itemHeight);
-    RECT client;
-    GetClientRect(list, &client);
-    long perPage = client.bottom / (long)(itemHeight ? itemHeight : 1);
-    long lastTop = count > perPage ? count - perPage : 0;
-    SendMessageTimeoutA(list, WM_VSCROLL, SB_BOTTOM, 0, SMTO_NORMAL, 30000, &ignored);
-    SendMessageTimeoutA(list, WM_VSCROLL, SB_ENDSCROLL, 0, SMTO_NORMAL, 30000, &ignored);
-    Settle(app);
-    long bottom = TopIndex(list);
-    SendMessageTimeoutA(list, WM_VSCROLL, SB_LINEUP, 0, SMTO_NORMAL, 30000, &ignored);
-    SendMessageTimeoutA(list, WM_VSCROLL, SB_PAGEDOWN, 0, SMTO_NORMAL, 30000, &ignored);
-    SendMessageTimeoutA(list, WM_VSCROLL, SB_TOP, 0, SMTO_NORMAL, 30000, &ignored);
-    SendMessageTimeoutA(list, WM_VSCROLL, SB_ENDSCROLL, 0, SMTO_NORMAL, 30000, &ignored);
-    Settle(app);
-    return bottom == lastTop && TopIndex(list) == 0;
+    HWND list = process.lists[which];
+    int lastTop = DriverComboLastTop(process.combos[which]);
+    DriverSend(list, WM_VSCROLL, SB_BOTTOM, 0);
+    DriverSend(list, WM_VSCROLL, SB_ENDSCROLL, 0);
+    DriverSettle(process);
+    int bottom = int(DriverSend(list, LB_GETTOPINDEX, 0, 0, -1));
+    DriverSend(list, WM_VSCROLL, SB_LINEUP, 0);
+    DriverSend(list, WM_VSCROLL, SB_PAGEDOWN, 0);
+    DriverSend(list, WM_VSCROLL, SB_TOP, 0);
+    DriverSend(list, WM_VSCROLL, SB_ENDSCROLL, 0);
+    DriverSettle(process);
+    return bottom == lastTop && DriverSend(list, LB_GETTOPINDEX, 0, 0, -1) == 0;
 }
 
 // Pixels of the dialog's client area outside the two edit fields (where
 // the caret blinks).
-bool CaptureStill(const TargetApp& app, DriverImage& image)
+bool CaptureStill(const DriverProcess& process, DriverImage* image)
 {
-    if (!DriverCapture(app.dialog, false, &image))
+    if (!DriverCapture(process.dialog, false, image))
         return false;
-    for (HWND edit : {app.codeEdit, app.placeEdit}) {
-        RECT r = DriverChildRect(app.dialog, edit);
-        for (int y = r.top; y < r.bottom && y < image.height; ++y)
-            for (int x = r.left; x < r.right && x < image.width; ++x)
-                if (x >= 0 && y >= 0)
-                    image.pixels[y * image.width + x] = 0;
+    for (HWND edit : process.edits) {
+        RECT r = DriverChildRect(process.dialog, edit);
+        for (int y = std::max(0L, r.top); y < r.bottom && y < image->height; ++y)
+            for (int x = std::max(0L, r.left); x < r.right && x < image->width; ++x)
+                image->pixels[size_t(y) * image->width + x] = 0;
     }
     return true;
 }
@@ -131,105 +121,99 @@ long DifferentPixels(const DriverImage& a, const DriverImage& b)
     return differ;
 }
 
-void PrintFigures(const char* when, const ProcessFigures& f)
+void PrintFigures(const std::string& when, const DriverFigures& figures)
 {
-    std::printf("  %-22s private %8zu KiB, working set %8zu KiB, kernel handles %4lu, GDI objects %4lu, windows %3lu\n",
-                when, f.privateBytes / 1024, f.workingSet / 1024, f.handles, f.gdiObjects, f.windows);
-    std::fflush(stdout);
+    DriverLog("  %-22s %s", when.c_str(), DriverFiguresText(figures).c_str());
 }
 
 }  // namespace
 
 int main(int argc, char** argv)
 {
-    std::string exe = ProgramPath(argc, argv);
-    unsigned long cycles = OptionValue(argc, argv, "--cycles", 1000);
-    unsigned long warmup = OptionValue(argc, argv, "--warmup", 20);
-    std::printf("long use: %lu cycles of About, guide, refused exit and scrolling (after %lu warm-up cycles)\n",
-                cycles, warmup);
-    TargetApp app;
-    if (!StartTarget(app, exe)) {
-        Check(false, "the program starts");
-        return FinishChecks();
-    }
-    BringToFront(app, app.codeEdit);
+    std::vector<std::string> arguments =
+        DriverArguments(argc, argv, 1, "robust_long_use.exe PROGRAM [--cycles=N] [--warmup=N]");
+    const std::string& exe = arguments[0];
+    unsigned long cycles = DriverOption(argc, argv, "--cycles", 1000);
+    unsigned long warmup = DriverOption(argc, argv, "--warmup", 20);
+    DriverLog("long use: %lu cycles of About, guide, refused exit and scrolling (after %lu warm-up cycles)", cycles,
+              warmup);
+    DriverProcess process;
+    if (!DriverCheck(DriverStartProgram(exe.c_str(), NULL, &process), "the program starts", exe))
+        return DriverSummary();
+    DriverActivate(process.dialog, DRIVER_TIMEOUT);
 
     struct Round {
         const char* name;
-        void (*open)(const TargetApp&);
+        void (*open)(const DriverProcess&);
         const char* caption;
     };
     const Round rounds[] = {
         {"About box", OpenAbout, "O programu "},
-        {"usage guide", OpenGuide, "N\xE1vod"},
-        {"refused exit", AskExit, "Potvrzen\xED ukon\xE8" "en\xED"},
+        {"usage guide", OpenGuide, "Návod"},
+        {"refused exit", AskExit, "Potvrzení ukončení"},
     };
-    ProcessFigures before = {}, after = {};
+    DriverFigures before = {}, after = {};
     DriverImage firstLook, lastLook;
     unsigned long failures[4] = {0, 0, 0, 0};
-    DWORD startTick = GetTickCount();
-    for (unsigned long cycle = 0; cycle < warmup + cycles && TargetAlive(app); ++cycle) {
+    ULONGLONG startTick = GetTickCount64();
+    for (unsigned long cycle = 0; cycle < warmup + cycles && DriverIsRunning(&process); ++cycle) {
         if (cycle == warmup) {
-            Settle(app);
-            Check(CaptureStill(app, firstLook), "the window can be captured");
-            before = MeasureProcess(app);
+            DriverSettle(process);
+            DriverCheck(CaptureStill(process, &firstLook), "the window can be captured");
+            before = DriverMeasure(process);
             PrintFigures("after warm-up:", before);
         }
         for (int r = 0; r < 3; ++r)
-            if (!BoxRound(app, rounds[r].open, rounds[r].caption)) {
+            if (!BoxRound(process, rounds[r].open, rounds[r].caption)) {
                 // The first boxes of a fresh process can miss a key while the
                 // platform is still loading; only the measured cycles count.
                 if (cycle < warmup)
-                    std::printf("warm-up cycle %lu: %s did not open and close as expected\n", cycle, rounds[r].name);
+                    DriverLog("warm-up cycle %lu: %s did not open and close as expected", cycle, rounds[r].name);
                 else if (failures[r]++ < 5)
-                    std::printf("cycle %lu: %s did not open and close as expected\n", cycle, rounds[r].name);
+                    DriverLog("cycle %lu: %s did not open and close as expected", cycle, rounds[r].name);
                 // leave nothing open for the next round
-                for (HWND box : ExtraWindows(app))
-                    AnswerBox(box, WindowCaption(box) == rounds[2].caption ? IDNO : IDOK);
-                BringToFront(app, NULL);
+                for (HWND box : DriverOtherWindows(process))
+                    DriverAnswerBox(box, DriverWindowText(box) == rounds[2].caption ? IDNO : IDOK);
+                DriverActivate(process.dialog, DRIVER_TIMEOUT);
             }
-        if (!ScrollRound(app, app.codeList) || !ScrollRound(app, app.placeList))
+        if (!ScrollRound(process, DRIVER_CODE) || !ScrollRound(process, DRIVER_PLACE))
             if (failures[3]++ < 5)
-                std::printf("cycle %lu: a list did not scroll from end to end\n", cycle);
-        if ((cycle + 1) % 100 == 0) {
-            PrintFigures(("after cycle " + std::to_string(cycle + 1) + ":").c_str(), MeasureProcess(app));
-        }
+                DriverLog("cycle %lu: a list did not scroll from end to end", cycle);
+        if ((cycle + 1) % 100 == 0)
+            PrintFigures("after cycle " + std::to_string(cycle + 1) + ":", DriverMeasure(process));
     }
-    Check(TargetAlive(app), "the program is still running");
+    DriverCheck(DriverIsRunning(&process), "the program is still running");
     for (int r = 0; r < 3; ++r)
-        Check(failures[r] == 0, std::string(rounds[r].name) + " opened and closed every time (" +
-                                    std::to_string(failures[r]) + " misses)");
-    Check(failures[3] == 0, "both lists scrolled end to end every time");
-    Settle(app);
-    after = MeasureProcess(app);
+        DriverCheckEqualInt(failures[r], 0, std::string(rounds[r].name) + " opened and closed every time (misses)");
+    DriverCheckEqualInt(failures[3], 0, "both lists scrolled end to end every time (misses)");
+    DriverSettle(process);
+    after = DriverMeasure(process);
     PrintFigures("at the end:", after);
-    std::printf("  %lu cycles in %lu s\n", cycles, (GetTickCount() - startTick) / 1000);
+    DriverLog("  %lu cycles in %llu s", cycles, (GetTickCount64() - startTick) / 1000);
 
     // A leak of one object or a few hundred bytes per cycle would show as
     // hundreds of objects or hundreds of KiB; the limits leave room for the
     // platform's own caches and heap growth.
-    Check(after.gdiObjects <= before.gdiObjects + 5, "GDI objects do not grow: " +
-          std::to_string(before.gdiObjects) + " -> " + std::to_string(after.gdiObjects));
-    Check(after.handles <= before.handles + 5, "kernel handles do not grow: " +
-          std::to_string(before.handles) + " -> " + std::to_string(after.handles));
-    Check(after.windows == before.windows, "windows do not grow: " +
-          std::to_string(before.windows) + " -> " + std::to_string(after.windows));
-    Check(after.privateBytes <= before.privateBytes + 2 * 1024 * 1024, "private memory grows by less than 2 MiB: " +
-          std::to_string(before.privateBytes / 1024) + " KiB -> " + std::to_string(after.privateBytes / 1024) + " KiB");
+    DriverCheck(before.gdiRead && after.gdiRead, "the GDI handle table can be read");
+    DriverCheckAtMost(after.gdi.total, before.gdi.total + 5, "GDI objects do not grow (after, before + 5)");
+    DriverCheckAtMost(after.handles, before.handles + 5, "kernel handles do not grow (after, before + 5)");
+    DriverCheckEqualInt(after.windows, before.windows, "windows do not grow (after, before)");
+    DriverCheckAtMost(after.privateBytes / 1024, before.privateBytes / 1024 + 2048,
+                      "private memory grows by less than 2 MiB (KiB after, before + 2 MiB)");
 
-    bool captured = CaptureStill(app, lastLook);
+    bool captured = CaptureStill(process, &lastLook);
     long differ = captured ? DifferentPixels(firstLook, lastLook) : -1;
     if (differ != 0) {
         DriverSaveBmp(firstLook, "long_use_before.bmp");
         DriverSaveBmp(lastLook, "long_use_after.bmp");
     }
-    Check(differ == 0, "the window looks the same as after the warm-up (" + std::to_string(differ) +
-          " pixels differ outside the edit fields)");
+    DriverCheckEqualInt(differ, 0, "the window looks the same as after the warm-up (pixels differing outside the "
+                                   "edit fields)");
     std::string why;
-    bool codeOk = ListMatchesTable(app.codeCombo, true, why);
-    Check(codeOk, "the code list still holds the table's items " + why);
-    bool placeOk = ListMatchesTable(app.placeCombo, false, why);
-    Check(placeOk, "the place list still holds the table's items " + why);
-    StopTarget(app);
-    return FinishChecks();
+    DriverCheck(DriverListMatchesTable(process.combos[DRIVER_CODE], DRIVER_CODE, &why),
+                "the code list still holds the table's items", why);
+    DriverCheck(DriverListMatchesTable(process.combos[DRIVER_PLACE], DRIVER_PLACE, &why),
+                "the place list still holds the table's items", why);
+    DriverKill(&process);
+    return DriverSummary();
 }

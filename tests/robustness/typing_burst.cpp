@@ -2,80 +2,65 @@
 // queue takes it: printable characters mixed with Backspace and Ctrl+A, C,
 // V, X, Z. Used to pin down a crash seen under Wine after such bursts.
 //
-//   robust_burst.exe [PROGRAM] [--seed=N] [--count=N] [--runs=N] [--keys=pbacvxz]
-//                    [--field=0|1] [--pause=MS] [--clip=N]
-// keys: p printable, b Backspace, a c v x z Ctrl+letter, u characters outside
-// Windows-1250, d Delete, h Home/End/arrows. --clip=N puts N characters on the
-// clipboard before each burst (text to paste that is longer than a field).
-#include "harness.h"
-
+//   robust_typing_burst.exe PROGRAM [--seed=N] [--count=N] [--runs=N] [--keys=pbacvxz]
+//                           [--field=0|1] [--pause=MS] [--clip=N]
+// keys: a key mix of the driver library (DriverRandomKey): p printable,
+// b Backspace, a c v x z Ctrl+letter, u characters outside Windows-1250,
+// d Delete, h Home/Left, e Czech letters, m moving keys; a number after a
+// letter weights it. --clip=N puts N characters on the clipboard before each
+// burst (text to paste that is longer than a field).
 #include <cstdio>
-#include <cstring>
+
+#include "DriverSupport.h"
 
 int main(int argc, char** argv)
 {
-    std::string exe = ProgramPath(argc, argv);
-    uint64_t seed = OptionValue(argc, argv, "--seed", 1500);
-    unsigned long count = OptionValue(argc, argv, "--count", 1500);
-    unsigned long runs = OptionValue(argc, argv, "--runs", 3);
-    unsigned long field = OptionValue(argc, argv, "--field", 1);
-    unsigned long pause = OptionValue(argc, argv, "--pause", 0);
-    unsigned long clip = OptionValue(argc, argv, "--clip", 0);
-    std::string keys = "pbacvxz";
-    for (int i = 1; i < argc; ++i)
-        if (std::strncmp(argv[i], "--keys=", 7) == 0)
-            keys = argv[i] + 7;
-    std::printf("typing bursts: seed %llu, %lu keys per burst, %lu bursts, keys \"%s\"\n",
-                (unsigned long long)seed, count, runs, keys.c_str());
-    HKEY key;
-    if (RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Wine\\WineDbg", 0, NULL, 0, KEY_SET_VALUE, NULL, &key, NULL) == ERROR_SUCCESS) {
-        DWORD zero = 0;
-        RegSetValueExA(key, "ShowCrashDialog", 0, REG_DWORD, (const BYTE*)&zero, sizeof zero);
-        RegCloseKey(key);
-    }
+    std::vector<std::string> arguments =
+        DriverArguments(argc, argv, 1, "robust_typing_burst.exe PROGRAM [--seed=N] [--count=N] [--runs=N] [--keys=MIX] ...");
+    const std::string& exe = arguments[0];
+    std::string keys = DriverOptionText(argc, argv, "--keys", "pbacvxz");
+    unsigned long long seed = DriverOption(argc, argv, "--seed", 1500);
+    unsigned long count = DriverOption(argc, argv, "--count", 1500);
+    unsigned long runs = DriverOption(argc, argv, "--runs", 3);
+    int field = DriverOption(argc, argv, "--field", 1) ? DRIVER_PLACE : DRIVER_CODE;
+    unsigned long pause = DriverOption(argc, argv, "--pause", 0);
+    unsigned long clip = DriverOption(argc, argv, "--clip", 0);
+    DriverLog("typing bursts: seed %llu, %lu keys per burst, %lu bursts, keys \"%s\"", seed, count, runs,
+              keys.c_str());
+    DriverNoCrashDialog();
     for (unsigned long run = 0; run < runs; ++run) {
-        TargetApp app;
-        if (!StartTarget(app, exe)) {
-            Check(false, "the program starts");
+        DriverProcess process;
+        if (!DriverCheck(DriverStartProgram(exe.c_str(), NULL, &process), "the program starts", exe))
             break;
-        }
-        HWND edit = field ? app.placeEdit : app.codeEdit;
+        HWND edit = process.edits[field];
         if (clip) {
             std::wstring text;
             for (unsigned long i = 0; i < clip; ++i)
-                text += (wchar_t)(i % 97 == 96 ? 0x4E2D : 0x61 + i % 26);
-            SetClipboardUnicode(text);
+                text += wchar_t(i % 97 == 96 ? 0x4E2D : 0x61 + i % 26);
+            DriverSetClipboard(text);
         }
-        BringToFront(app, edit);
-        uint64_t rng = (seed + run) * 0x9E3779B97F4A7C15ULL | 1;
+        DriverActivate(process.dialog, DRIVER_TIMEOUT);
+        DriverFocusEdit(process.dialog, process.combos[field]);
+        DriverRandom random = DriverSeed(seed + run);
         unsigned long sent = 0;
         std::string tail;
-        for (; sent < count && TargetAlive(app); ++sent) {
-            char k = keys[RandomBelow(rng, (unsigned)keys.size())];
-            switch (k) {
-            case 'p': SendUnicodeChar((wchar_t)(0x20 + RandomBelow(rng, 0x5F))); break;
-            case 'u': SendUnicodeChar((wchar_t)(0x4E00 + RandomBelow(rng, 0x100))); break;
-            case 'b': SendVirtualKey(VK_BACK); break;
-            case 'd': SendVirtualKey(VK_DELETE); break;
-            case 'h': SendVirtualKey((WORD)(RandomBelow(rng, 2) ? VK_HOME : VK_LEFT)); break;
-            default: SendVirtualKey((WORD)(k - 'a' + 'A'), true); break;
-            }
-            tail += k;
+        for (; sent < count && DriverIsRunning(&process); ++sent) {
+            DriverKeyStep step = DriverRandomKey(&random, keys.c_str());
+            DriverSendKeyStep(step);
+            tail += step.kind;
             if (tail.size() > 60)
                 tail.erase(0, 1);
             if (pause)
                 Sleep(pause);
         }
-        bool settled = TargetAlive(app) && Settle(app, 60000);
-        DWORD code = 0;
-        if (!TargetAlive(app))
-            GetExitCodeProcess(app.process.hProcess, &code);
-        std::printf("burst %lu: %lu keys sent, %s (exit code 0x%08lX), last keys %s\n", run, sent,
-                    settled ? "alive" : "DIED", code, tail.c_str());
+        bool settled = DriverIsRunning(&process) && DriverSettle(process, 60000);
+        DriverLog("burst %lu: %lu keys sent, %s (exit code 0x%08lX), last keys %s", run, sent,
+                  settled ? "alive" : "DIED", DriverIsRunning(&process) ? 0ul : (unsigned long)DriverExitCode(process),
+                  tail.c_str());
         if (settled)
-            std::printf("  field now \"%s\"\n", WindowCaption(edit).c_str());
-        Check(settled, "burst " + std::to_string(run) + " leaves the program alive");
-        StopTarget(app);
+            DriverLog("  field now \"%s\"", DriverShow(DriverWindowText(edit)).c_str());
+        DriverCheck(settled, "burst " + std::to_string(run) + " leaves the program alive");
+        DriverKill(&process);
     }
-    return FinishChecks();
+    return DriverSummary();
 }
