@@ -48,3 +48,11 @@ if [ ! -f "$WINEPREFIX/.orvenda-ready" ]; then
     "${WINE%/*}/wineserver" -w
     touch "$WINEPREFIX/.orvenda-ready"
 fi
+# Wine has no Microsoft Sans Serif, and fontconfig would give the dialog
+# DejaVu Sans, in which Wine 8's text shaping faults on ˇ ˛ ˝ starting a run
+# (the edit fields measure their text with it). Tahoma is Wine's own stand-in.
+if [ ! -f "$WINEPREFIX/.orvenda-font" ]; then
+    "$WINE" reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'Microsoft Sans Serif' /t REG_SZ /d Tahoma /f >/dev/null 2>&1
+    "${WINE%/*}/wineserver" -w
+    touch "$WINEPREFIX/.orvenda-font"
+fi
