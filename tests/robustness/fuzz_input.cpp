@@ -1,17 +1,25 @@
 // Random input against both edit fields and both lists: typed characters
 // (also outside Windows-1250, control characters, editing and moving keys,
 // Ctrl+A/C/V/X/Z), clipboard pastes up to 64 KiB, clicks into the lists,
-// Esc (answered No) and Enter. After each sequence the process must be alive,
-// no box may be open that the sequence did not ask for, and both lists must
-// still hold exactly the table's items.
+// Esc (answered No) and Enter; and, in one sequence in --edited-every, first
+// a long edited string sent to either field as a keyboard's characters reach
+// it (edited_input.h: synchronous WM_CHAR of 1 to --edited-length printable
+// Windows-1250 bytes mixed with Ctrl+A/C/V/X/Z and Backspace). After each
+// sequence the process must be alive, no box may be open that the sequence
+// did not ask for, both lists must still hold exactly the table's items, and
+// the About box and the exit confirmation must still open and close.
 //
 //   robust_fuzz_input.exe PROGRAM [--seed=N] [--sequences=N] [--first=N]
-//                         [--full-every=N] [--length=N] [--verbose=1]
-// Sequence i uses its own seed (seed + i), so --first=i --sequences=1 replays it.
+//                         [--full-every=N] [--length=N] [--edited-every=N]
+//                         [--edited-length=N] [--verbose=1]
+// Sequence i uses its own seed (seed + i), so --first=i --sequences=1 replays
+// it. The edited strings draw from a random source of their own, so the other
+// actions of a sequence are the same whether it has one or not.
 #include <cstdio>
 
 #include "DriverSupport.h"
 #include "PostalDirectory.h"
+#include "edited_input.h"
 
 namespace {
 
@@ -187,15 +195,19 @@ int main(int argc, char** argv)
     // comparison runs every 1,000 sequences and a sample of items is compared
     // after each.
     unsigned long fullEvery = DriverOption(argc, argv, "--full-every", kPostalEntryCount <= 500 ? 1 : 1000);
+    unsigned long editedEvery = DriverOption(argc, argv, "--edited-every", 20);
+    unsigned long editedLength = DriverOption(argc, argv, "--edited-length", 2000);
     bool verbose = DriverOption(argc, argv, "--verbose", 0) != 0;
-    DriverLog("input fuzzing: seed %llu, sequences %lu..%lu, up to %lu actions each, full list check every %lu",
-              seed, first, first + sequences - 1, maxLength, fullEvery);
+    DriverLog("input fuzzing: seed %llu, sequences %lu..%lu, up to %lu actions each, full list check every %lu, "
+              "an edited string of up to %lu bytes in one sequence in %lu",
+              seed, first, first + sequences - 1, maxLength, fullEvery, editedLength, editedEvery);
     DriverNoCrashDialog();
 
     DriverProcess process = {};
     Baseline baseline;
     bool started = false, fullyChecked = false;
-    unsigned long restarts = 0, actions = 0;
+    unsigned long restarts = 0, actions = 0, editedStrings = 0;
+    unsigned long long editedBytes = 0;
     ULONGLONG startTick = GetTickCount64();
     for (unsigned long i = first; i < first + sequences; ++i) {
         if (!started) {
@@ -212,6 +224,16 @@ int main(int argc, char** argv)
         // Start each sequence in a random edit field.
         ClickInto(process, process.edits[DriverRandomBelow(&random, 2)]);
         std::string log;
+        DriverRandom editing = DriverSeed(~(seed + i));
+        if (DriverRandomBelow(&editing, unsigned(editedEvery)) == 0) {
+            int field = int(DriverRandomBelow(&editing, 2));
+            std::string bytes = EditedRandomBytes(&editing, "pacbvxz", editedLength);
+            DriverSettle(process);
+            EditedDeliver(process.edits[field], bytes);
+            ++editedStrings;
+            editedBytes += bytes.size();
+            log += "edited" + std::to_string(bytes.size()) + (field == DRIVER_CODE ? ">code " : ">place ");
+        }
         bool boxOk = true;
         for (unsigned a = 0; a < length && boxOk; ++a) {
             ++actions;
@@ -226,6 +248,7 @@ int main(int argc, char** argv)
         if (fullyChecked)
             listsOk = FullMatches(process, NULL, &why);
         bool ok = alive && boxOk && extra.empty() && listsOk;
+        ok = ok && MenuBoxesAnswer(process, &why);  // the window still answers its menu
         if (!ok)
             DriverLog("sequence %lu: %s%s%s%s (exit code 0x%08lX)\n  actions: %s", i,
                       alive ? "" : "process died or hung; ", boxOk ? "" : "exit box did not behave; ",
@@ -252,7 +275,7 @@ int main(int argc, char** argv)
     if (started)
         DriverCheck(DriverOtherWindows(process).empty(), "at the end no box is open");
     DriverKill(&process);
-    DriverLog("%lu actions (%lu pastes) in %llu s, %lu restarts after failures", actions, g_pastes,
-              (GetTickCount64() - startTick) / 1000, restarts);
+    DriverLog("%lu actions (%lu pastes), %lu edited strings (%llu bytes) in %llu s, %lu restarts after failures",
+              actions, g_pastes, editedStrings, editedBytes, (GetTickCount64() - startTick) / 1000, restarts);
     return DriverSummary();
 }

@@ -1,7 +1,9 @@
 // Long use: many rounds of About box, usage guide and refused exit through
 // the keyboard and the menu, and of scrolling both lists from end to end.
-// The process's private memory, kernel handles, GDI objects and windows must
-// not grow, and the window must look and hold the same at the end.
+// After every round both lists must answer with all their items (asked
+// through the combo boxes, which ask their list parts in turn); the process's
+// private memory, kernel handles, GDI objects and windows must not grow, and
+// the window must look and hold the same at the end.
 //
 //   robust_long_use.exe PROGRAM [--cycles=N] [--warmup=N]
 #include <algorithm>
@@ -154,7 +156,7 @@ int main(int argc, char** argv)
     };
     DriverFigures before = {}, after = {};
     DriverImage firstLook, lastLook;
-    unsigned long failures[4] = {0, 0, 0, 0};
+    unsigned long failures[5] = {0, 0, 0, 0, 0};
     ULONGLONG startTick = GetTickCount64();
     for (unsigned long cycle = 0; cycle < warmup + cycles && DriverIsRunning(&process); ++cycle) {
         if (cycle == warmup) {
@@ -179,6 +181,8 @@ int main(int argc, char** argv)
         if (!ScrollRound(process, DRIVER_CODE) || !ScrollRound(process, DRIVER_PLACE))
             if (failures[3]++ < 5)
                 DriverLog("cycle %lu: a list did not scroll from end to end", cycle);
+        if (!DriverCountsMatchTable(process) && failures[4]++ < 5)
+            DriverLog("cycle %lu: a list does not answer with all its items", cycle);
         if ((cycle + 1) % 100 == 0)
             PrintFigures("after cycle " + std::to_string(cycle + 1) + ":", DriverMeasure(process));
     }
@@ -186,6 +190,7 @@ int main(int argc, char** argv)
     for (int r = 0; r < 3; ++r)
         DriverCheckEqualInt(failures[r], 0, std::string(rounds[r].name) + " opened and closed every time (misses)");
     DriverCheckEqualInt(failures[3], 0, "both lists scrolled end to end every time (misses)");
+    DriverCheckEqualInt(failures[4], 0, "both lists answered with all their items after every cycle (misses)");
     DriverSettle(process);
     after = DriverMeasure(process);
     PrintFigures("at the end:", after);
