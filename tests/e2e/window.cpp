@@ -128,6 +128,21 @@ static bool Zoomed(void* window)
     return IsZoomed((HWND)window) != FALSE;
 }
 
+// The window reports itself zoomed before its new size reaches the client
+// area; wait for the client area to outgrow the one before.
+struct Growth {
+    HWND window;
+    RECT before;
+};
+
+static bool Grown(void* context)
+{
+    const Growth* growth = (const Growth*)context;
+    RECT now;
+    GetClientRect(growth->window, &now);
+    return now.right > growth->before.right && now.bottom > growth->before.bottom;
+}
+
 // Maximised (the caption button left of the close box), the window grows
 // while the controls keep their places and sizes.
 static void CheckMaximised(HWND dialog, const std::vector<HWND>& children)
@@ -144,6 +159,8 @@ static void CheckMaximised(HWND dialog, const std::vector<HWND>& children)
     DriverClick(dialog, maximise.x, maximise.y);
     if (!DriverCheck(DriverWaitUntil(Zoomed, dialog, DRIVER_TIMEOUT), "maximise box maximises the window"))
         return;
+    Growth growth = {dialog, client};
+    DriverWaitUntil(Grown, &growth, DRIVER_TIMEOUT);
     RECT grown;
     GetClientRect(dialog, &grown);
     DriverCheck(grown.right > client.right && grown.bottom > client.bottom, "maximised client area is larger",
