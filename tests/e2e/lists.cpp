@@ -32,8 +32,10 @@ static const OrderCase kOrderCases[] = {
     {DRIVER_PLACE, {"Jaroměřice 56944 ", "Jaroměřice nad Rokytnou 67551 ", "Jaroměř-město 55100 "}},
     // one code's entries by place
     {DRIVER_CODE, {"66902 Bohutice", "66902 Havraníky", "66902 Konice (Znojmo) ", "66902 Lukov (Znojmo) ", "66902 Mašovice"}},
-    {DRIVER_CODE, {"01000 Žilina-mesto", "01001 Žilina", "03822 Abramová", "35201 Aš", "98044 Abovce"}},
-    {DRIVER_PLACE, {"Abovce 98044 ", "Abramová 03822 ", "Albrechtice (Karviná)  73543 ", "Chabařovice 40317 ", "Žilina 01001 "}},
+    {DRIVER_CODE, {"01001 Celulózka", "01001 Žilina 1", "03822 Abramová", "35201 Aš", "98044 Abovce"}},
+    {DRIVER_PLACE, {"Abovce 98044 ", "Abramová 03822 ", "Albrechtice (Karviná)  73543 ", "Chabařovice 40317 ", "Žilina 1 01001 "}},
+    // a municipality's plain row after the qualified rows of its name
+    {DRIVER_PLACE, {"Zábřeh (Dolní Benešov)  74722 ", "Zábřeh (Ostrava)  70030 ", "Zábřeh 78901 "}},
 };
 
 static const LCID kCzech = MAKELCID(MAKELANGID(LANG_CZECH, SUBLANG_DEFAULT), SORT_DEFAULT);

@@ -21,7 +21,11 @@ static const TypingCase kTypingCases[] = {
     {DRIVER_CODE, "352016", NULL},  // six digits
     {DRIVER_CODE, "a", NULL},       // a letter first
     {DRIVER_CODE, "26 215", NULL},  // a blank inside the code
-    {DRIVER_PLACE, "Žil", "Žilina (Kladno)  27301 "},
+    {DRIVER_CODE, "01003", "01003 Budatín"},
+    {DRIVER_PLACE, "Žil", "Žilina (Bánová,Závodie)  01004 "},
+    {DRIVER_PLACE, "Zábřeh", "Zábřeh 78901 "},                       // the town, plain
+    {DRIVER_PLACE, "Praha (H", "Praha (Háje,Šeberov)  14900 "},      // a town's row per code
+    {DRIVER_PLACE, "Brno-stř", "Brno-střed (Pisárky)  62300 "},      // a town district
     {DRIVER_PLACE, "ž", "Žabčice 66463 "},
     {DRIVER_PLACE, "Ž", "Žabčice 66463 "},
     {DRIVER_PLACE, "ch", "Chabařovice 40317 "},
