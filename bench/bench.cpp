@@ -1,9 +1,10 @@
 // Benchmark driver, run under Wine from the 64-bit build folder:
 //   bench.exe startup RUNS      start-up of the program and of the floor,
 //                               25 %, 50 % and 100 % of the table, interleaved
-//   bench.exe typeahead COUNT SEED [program|floor]
+//   bench.exe typeahead COUNT SEED [program|floor [EXE]]
 //                               types COUNT prefixes drawn from the table into
-//                               the program (or the floor) and times each keystroke
+//                               the program (or the floor, or EXE, a build of
+//                               either) and times each keystroke
 //   bench.exe once EXE PERCENT  one start-up of EXE (built with PERCENT of the table)
 //   bench.exe compare RUNS PERCENT EXE_A EXE_B LABEL
 //                               start-up of two programs, interleaved, with
@@ -30,25 +31,6 @@
 static const double kStartTimeoutMs = 120000;
 static const double kKeyTimeoutMs = 3000;
 
-static double NowMs()
-{
-    static LARGE_INTEGER frequency;
-    if (!frequency.QuadPart)
-        QueryPerformanceFrequency(&frequency);
-    LARGE_INTEGER now;
-    QueryPerformanceCounter(&now);
-    return now.QuadPart * 1000.0 / frequency.QuadPart;
-}
-
-// Item count of a combo box in another process, or -1 if it does not answer.
-static LRESULT ComboCount(HWND dialog, int id)
-{
-    DWORD_PTR count = (DWORD_PTR)-1;
-    if (!SendMessageTimeoutA(GetDlgItem(dialog, id), CB_GETCOUNT, 0, 0, SMTO_NORMAL, 10000, &count))
-        return -1;
-    return (LRESULT)count;
-}
-
 // Starts exe and waits until its dialog is visible with both lists holding
 // expectedCount items. The end is the moment the program first waits for
 // input, or, should it do so before its dialog is complete, the first poll
@@ -59,7 +41,7 @@ static const char* g_startEnd = "";
 
 static double StartAndWait(const char* exe, LRESULT expectedCount, DriverProcess* running)
 {
-    double start = NowMs();
+    double start = DriverNowMs();
     if (!DriverStart(exe, NULL, running)) {
         std::fprintf(stderr, "cannot start %s (error %lu)\n", exe, GetLastError());
         return -1;
@@ -68,9 +50,9 @@ static double StartAndWait(const char* exe, LRESULT expectedCount, DriverProcess
     // fills its lists) until the program first waits for input: its dialog
     // is then shown and painted. Should that come earlier, poll gently.
     WaitForInputIdle(running->info.hProcess, (DWORD)kStartTimeoutMs);
-    double idle = NowMs();
+    double idle = DriverNowMs();
     for (bool first = true;; first = false) {
-        double now = NowMs();
+        double now = DriverNowMs();
         if (now - start > kStartTimeoutMs) {
             std::fprintf(stderr, "%s: no complete dialog after %.0f ms\n", exe, now - start);
             DriverKill(running);
@@ -86,13 +68,13 @@ static double StartAndWait(const char* exe, LRESULT expectedCount, DriverProcess
         std::vector<HWND> visible = DriverFindTopWindows(running->info.dwProcessId, "#32770", NULL);
         if (!visible.empty()) {
             running->dialog = visible[0];
-            LRESULT codes = ComboCount(running->dialog, IDC_CODE_LIST);
-            LRESULT places = ComboCount(running->dialog, IDC_PLACE_LIST);
+            LRESULT codes = DriverComboCount(GetDlgItem(running->dialog, IDC_CODE_LIST));
+            LRESULT places = DriverComboCount(GetDlgItem(running->dialog, IDC_PLACE_LIST));
             // Found complete at once: it was so when the program went idle,
             // since the lists are filled before the dialog is shown.
             if (codes == expectedCount && places == expectedCount) {
                 g_startEnd = first ? "idle" : "poll";
-                return (first ? idle : NowMs()) - start;
+                return (first ? idle : DriverNowMs()) - start;
             }
             if (codes >= 0 && places >= 0) {
                 std::fprintf(stderr, "%s: lists hold %ld and %ld items, expected %ld\n", exe, (long)codes,
@@ -214,30 +196,17 @@ static std::wstring Lowered(const std::string& ansi)
 static bool ReadList(HWND dialog, int id, ListUnderTest* list)
 {
     list->combo = GetDlgItem(dialog, id);
-    list->edit = DriverComboEdit(list->combo);
-    HWND listBox = DriverComboList(list->combo);
-    if (!list->combo || !list->edit || !listBox) {
+    list->edit = list->combo ? DriverComboEdit(list->combo) : NULL;
+    if (!list->edit || !DriverComboList(list->combo)) {
         std::fprintf(stderr, "list %d: edit field or list box not found\n", id);
         return false;
     }
-    // One CB_GETLBTEXT per item into a buffer longer than any item (half the
-    // round trips of asking each item's length first).
-    LRESULT count = SendMessageW(list->combo, CB_GETCOUNT, 0, 0);
-    for (LRESULT i = 0; i < count; ++i) {
-        wchar_t buffer[256];
-        LRESULT length = SendMessageW(list->combo, CB_GETLBTEXT, i, (LPARAM)buffer);
-        if (length < 0 || length >= 256)
-            return false;
-        std::wstring text(buffer, length);
-        CharLowerBuffW(&text[0], (DWORD)text.size());
-        list->lowered.push_back(text);
-    }
-    // The list scrolls no further than to show its last item on its last whole line.
-    RECT client;
-    GetClientRect(listBox, &client);
-    int itemHeight = (int)SendMessageA(listBox, LB_GETITEMHEIGHT, 0, 0);
-    int page = itemHeight > 0 ? std::max(1, (int)(client.bottom - client.top) / itemHeight) : 1;
-    list->maxTop = std::max(0, (int)list->lowered.size() - page);
+    std::vector<std::string> items = DriverComboItems(list->combo);
+    if ((int)items.size() != DriverComboCount(list->combo))
+        return false;
+    for (const std::string& item : items)
+        list->lowered.push_back(Lowered(item));
+    list->maxTop = DriverComboLastTop(list->combo);
     return true;
 }
 
@@ -261,8 +230,8 @@ static double WaitForList(const ListUnderTest& list, const std::string& want, in
     for (;;) {
         if (DriverWindowText(list.edit) == want &&
             (expectedTop < 0 || DriverComboTopIndex(list.combo) == expectedTop))
-            return NowMs() - start;
-        if (NowMs() - start > kKeyTimeoutMs)
+            return DriverNowMs() - start;
+        if (DriverNowMs() - start > kKeyTimeoutMs)
             return -1;
     }
 }
@@ -309,11 +278,7 @@ static int RunTypeahead(int count, unsigned seed, const char* exe, const char* k
             Sleep(50);
         }
 
-        // Clear the field: Home, Shift+End, Delete.
-        DriverKey(VK_HOME);
-        DriverKey(VK_END, DRIVER_SHIFT);
-        DriverKey(VK_DELETE);
-        if (WaitForList(list, "", -1, NowMs()) < 0) {
+        if (!DriverClearEdit(list.combo)) {
             std::fprintf(stderr, "prefix %d: edit field not cleared\n", prefix);
             ++failures;
             continue;
@@ -322,7 +287,7 @@ static int RunTypeahead(int count, unsigned seed, const char* exe, const char* k
         for (size_t typed = 1; typed <= text.size(); ++typed) {
             std::string sofar = text.substr(0, typed);
             int expectedTop = ExpectedTop(list, sofar);
-            double start = NowMs();
+            double start = DriverNowMs();
             DriverTypeText(text.substr(typed - 1, 1));
             double ms = WaitForList(list, sofar, expectedTop, start);
             if (ms < 0) {
@@ -351,8 +316,9 @@ int main(int argc, char** argv)
         return RunStartup(std::atoi(argv[2])) ? 1 : 0;
     if (argc >= 4 && lstrcmpA(argv[1], "typeahead") == 0) {
         bool floor = argc >= 5 && lstrcmpA(argv[4], "floor") == 0;
-        return RunTypeahead(std::atoi(argv[2]), (unsigned)std::strtoul(argv[3], NULL, 10),
-                            floor ? "bench\\floor_p100.exe" : "orvenda.exe", floor ? "floor" : "program")
+        const char* exe = argc >= 6 ? argv[5] : floor ? "bench\\floor_p100.exe" : "orvenda.exe";
+        return RunTypeahead(std::atoi(argv[2]), (unsigned)std::strtoul(argv[3], NULL, 10), exe,
+                            floor ? "floor" : "program")
                    ? 1
                    : 0;
     }
@@ -367,7 +333,7 @@ int main(int argc, char** argv)
         DriverKill(&running);
         return 0;
     }
-    std::fprintf(stderr, "usage: bench.exe startup RUNS | bench.exe typeahead COUNT SEED [program|floor]"
+    std::fprintf(stderr, "usage: bench.exe startup RUNS | bench.exe typeahead COUNT SEED [program|floor [EXE]]"
                          " | bench.exe once EXE PERCENT | bench.exe compare RUNS PERCENT EXE_A EXE_B LABEL\n");
     return 2;
 }

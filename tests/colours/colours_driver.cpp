@@ -6,10 +6,8 @@
 //   brushes    the program's two brushes stay the same handles, its GDI
 //              objects do not grow, and a confirmed exit deletes both
 //   exits      two confirmation boxes open at once, answered in each order
-// Usage: colours_driver.exe GROUP [path\to\orvenda.exe]
-// Without a path the program is looked for two folders above the driver.
+// Usage: colours_driver.exe PATH\orvenda.exe GROUP
 #include "DriverSupport.h"
-#include "GdiTable.h"
 #include "resource.h"
 
 #include <cstdio>
@@ -24,10 +22,8 @@ static const COLORREF kWhite = RGB(255, 255, 255);
 static const COLORREF kGreen = RGB(2, 255, 2);
 static const COLORREF kGold = RGB(219, 206, 23);
 
-static const char kCaption[] = "Orvenda 1.0.0";
 static const char kConfirmCaption[] = "Potvrzení ukončení";
-static const DWORD kStartTimeout = 60000;
-static const DWORD kTimeout = 15000;
+static const DWORD kTimeout = DRIVER_TIMEOUT;
 
 static std::string g_programPath;
 
@@ -120,7 +116,7 @@ static void CheckBitmapResource(HMODULE module, const BitmapExpectation& expecte
 
 static void TestResources()
 {
-    HMODULE module = LoadLibraryExA(g_programPath.c_str(), NULL,
+    HMODULE module = LoadLibraryExA(DriverWindowsPath(g_programPath.c_str()).c_str(), NULL,
                                     LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
     if (!DriverCheck(module != NULL, "program opened as a data file", g_programPath))
         return;
@@ -147,23 +143,22 @@ struct Window {
 static bool StartProgram(Window* window)
 {
     ZeroMemory(window, sizeof *window);
-    if (!DriverCheck(DriverStartAndWait(g_programPath.c_str(), NULL, kCaption, kStartTimeout, &window->process),
+    if (!DriverCheck(DriverStartProgram(g_programPath.c_str(), NULL, &window->process),
                      "program starts and shows its dialog", g_programPath)) {
         DriverKill(&window->process);
         return false;
     }
     window->dialog = window->process.dialog;
     std::vector<HWND> statics = DriverChildren(window->dialog, "Static");
-    std::vector<HWND> combos = DriverChildren(window->dialog, "ComboBox");
-    if (!DriverCheck(statics.size() == 2 && combos.size() == 2, "dialog has two labels and two combo boxes")) {
+    if (!DriverCheck(statics.size() == 2, "dialog has two labels", std::to_string(statics.size()) + " labels")) {
         DriverKill(&window->process);
         return false;
     }
     for (int i = 0; i < 2; ++i) {
         window->labels[i] = statics[i];
-        window->combos[i] = combos[i];
-        window->edits[i] = DriverComboEdit(combos[i]);
-        window->lists[i] = DriverComboList(combos[i]);
+        window->combos[i] = window->process.combos[i];
+        window->edits[i] = window->process.edits[i];
+        window->lists[i] = window->process.lists[i];
     }
     return DriverCheck(window->edits[0] && window->edits[1] && window->lists[0] && window->lists[1],
                        "each combo box has its edit field and list");
@@ -179,16 +174,6 @@ static void PostCommand(HWND window, WORD command)
     PostMessageA(window, WM_COMMAND, MAKEWPARAM(command, 0), 0);
 }
 
-// Answers a message box as its button would: the button's click command.
-static bool AnswerBox(HWND box, int button)
-{
-    HWND control = DriverMessageBoxButton(box, button);
-    if (!control)
-        return false;
-    PostMessageA(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), (LPARAM)control);
-    return DriverWaitWindowGone(box, kTimeout);
-}
-
 // Asks for the exit and refuses it: the box must come and go.
 static bool RefuseExit(Window* window)
 {
@@ -196,7 +181,7 @@ static bool RefuseExit(Window* window)
     HWND box = DriverWaitForMessageBox(Pid(*window), kConfirmCaption, NULL, kTimeout);
     if (!DriverCheck(box != NULL, "confirmation box opens"))
         return false;
-    return DriverCheck(AnswerBox(box, IDNO), "No closes the confirmation box");
+    return DriverCheck(DriverAnswerBox(box, IDNO), "No closes the confirmation box");
 }
 
 // Ends the program through a confirmed exit and checks its exit code.
@@ -205,7 +190,7 @@ static void ConfirmExit(Window* window, const char* context)
     PostCommand(window->dialog, IDCANCEL);
     HWND box = DriverWaitForMessageBox(Pid(*window), kConfirmCaption, NULL, kTimeout);
     if (DriverCheck(box != NULL, std::string(context) + ": confirmation box opens"))
-        AnswerBox(box, IDYES);
+        DriverAnswerBox(box, IDYES);
     DWORD code = 0;
     if (DriverCheck(DriverWaitForExit(&window->process, kTimeout, &code), std::string(context) + ": program ends"))
         DriverCheckEqualInt(code, IDCANCEL, std::string(context) + ": exit code");
@@ -322,7 +307,7 @@ static RECT SelectedLine(const Window& window, int which)
     int selection = DriverComboSelection(window.combos[which]);
     if (selection < 0)
         return none;
-    int top = int(SendMessageA(window.lists[which], LB_GETTOPINDEX, 0, 0));
+    int top = int(DriverSend(window.lists[which], LB_GETTOPINDEX, 0, 0));
     int height = DriverComboItemHeight(window.combos[which]);
     RECT list = ChildArea(window.dialog, window.lists[which], true);
     RECT line = {list.left, list.top + (selection - top) * height, list.right,
@@ -474,11 +459,9 @@ static void SystemCommand(HWND window, WPARAM command)
 // Scrolls a list a page down as a click below its scroll box does.
 static int ScrollList(const Window& window, int which)
 {
-    int before = int(SendMessageA(window.lists[which], LB_GETTOPINDEX, 0, 0));
-    DWORD_PTR result = 0;
-    SendMessageTimeoutA(window.lists[which], WM_VSCROLL, MAKEWPARAM(SB_PAGEDOWN, 0), 0, SMTO_NORMAL,
-                        kTimeout * DriverTimeoutScale(), &result);
-    return int(SendMessageA(window.lists[which], LB_GETTOPINDEX, 0, 0)) - before;
+    int before = int(DriverSend(window.lists[which], LB_GETTOPINDEX, 0, 0));
+    DriverSend(window.lists[which], WM_VSCROLL, MAKEWPARAM(SB_PAGEDOWN, 0), 0);
+    return int(DriverSend(window.lists[which], LB_GETTOPINDEX, 0, 0)) - before;
 }
 
 static void TestWindow()
@@ -530,7 +513,7 @@ static void TestWindow()
     // click into the field ends the selection before the look.
     for (int i = 0; i < 2; ++i) {
         int height = DriverComboItemHeight(window.combos[i]);
-        int line = int(SendMessageA(window.lists[i], LB_GETTOPINDEX, 0, 0)) + 2;
+        int line = int(DriverSend(window.lists[i], LB_GETTOPINDEX, 0, 0)) + 2;
         std::string item = DriverComboItem(window.combos[i], line);
         DriverActivate(window.dialog, kTimeout);
         DriverClick(window.lists[i], 10, 2 * height + height / 2);
@@ -562,20 +545,20 @@ static void TestWindow()
 
 struct ProgramBrushes {
     bool read;
-    GdiCensus census;
-    std::vector<GdiPatternBrush> dialog;  // from the 16 x 16 pattern
-    std::vector<GdiPatternBrush> label;   // from the 128 x 128 pattern
+    DriverGdiCensus census;
+    std::vector<DriverPatternBrush> dialog;  // from the 16 x 16 pattern
+    std::vector<DriverPatternBrush> label;   // from the 128 x 128 pattern
 };
 
 static ProgramBrushes LookAtBrushes(HANDLE process)
 {
     ProgramBrushes seen = {};
-    std::vector<GdiTableEntry> table;
-    seen.read = GdiReadTable(process, &table);
+    DriverGdiTable table;
+    seen.read = DriverGdiRead(process, &table);
     if (!seen.read)
         return seen;
-    seen.census = GdiCount(table);
-    for (const GdiPatternBrush& brush : GdiPatternBrushes(process, table)) {
+    seen.census = DriverGdiCount(table);
+    for (const DriverPatternBrush& brush : DriverGdiPatternBrushes(process, table)) {
         if (brush.width == 16 && brush.height == 16)
             seen.dialog.push_back(brush);
         else if (brush.width == 128 && brush.height == 128)
@@ -589,12 +572,12 @@ static std::string BrushesText(const ProgramBrushes& seen)
     if (!seen.read)
         return "GDI table not readable";
     std::string text = "dialog brushes";
-    for (const GdiPatternBrush& brush : seen.dialog)
+    for (const DriverPatternBrush& brush : seen.dialog)
         text += " " + Hex(brush.brush) + " (bitmap " + Hex(brush.bitmap) + ")";
     text += ", label brushes";
-    for (const GdiPatternBrush& brush : seen.label)
+    for (const DriverPatternBrush& brush : seen.label)
         text += " " + Hex(brush.brush) + " (bitmap " + Hex(brush.bitmap) + ")";
-    return text + "; " + GdiDescribe(seen.census);
+    return text + "; " + DriverGdiText(seen.census);
 }
 
 static bool OneOfEach(const ProgramBrushes& seen)
@@ -704,9 +687,7 @@ static bool RunRound(Window& window)
     bool ok = Repaint(window) && RefuseExit(&window);
     for (int i = 0; i < 2; ++i) {
         ScrollList(window, i);
-        DWORD_PTR result = 0;
-        SendMessageTimeoutA(window.lists[i], WM_VSCROLL, MAKEWPARAM(SB_TOP, 0), 0, SMTO_NORMAL,
-                            kTimeout * DriverTimeoutScale(), &result);
+        DriverSend(window.lists[i], WM_VSCROLL, MAKEWPARAM(SB_TOP, 0), 0);
     }
     SystemCommand(window.dialog, SC_MINIMIZE);
     ok = ok && DriverWaitUntil(IsIconicWindow, window.dialog, kTimeout);
@@ -717,9 +698,9 @@ static bool RunRound(Window& window)
 
 // The fewest objects of three looks: a font or region in use while the
 // window paints is not counted as kept.
-static GdiCensus SettledCensus(HANDLE process)
+static DriverGdiCensus SettledCensus(HANDLE process)
 {
-    GdiCensus fewest = {};
+    DriverGdiCensus fewest = {};
     for (int look = 0; look < 3; ++look) {
         ProgramBrushes seen = LookAtBrushes(process);
         if (look == 0 || seen.census.total < fewest.total)
@@ -750,9 +731,9 @@ static void TestBrushes()
     // one, keeps a few more DCs and regions), then every round does it all
     // again: a leak of one object per round would add one per round.
     RunRound(window);
-    GdiCensus base = SettledCensus(process);
+    DriverGdiCensus base = SettledCensus(process);
     DriverLog("after one round of repaint, refused exit, scrolling, minimise and restore: %s",
-              GdiDescribe(base).c_str());
+              DriverGdiText(base).c_str());
 
     const int kRounds = 20;
     std::string changed;
@@ -763,12 +744,12 @@ static void TestBrushes()
         if ((!SameBrushes(seen, start) || seen.census.brushes != start.census.brushes) && changed.empty())
             changed = "round " + std::to_string(round) + ": " + BrushesText(seen);
     }
-    GdiCensus later = SettledCensus(process);
-    DriverLog("after %d more rounds: %s", kRounds, GdiDescribe(later).c_str());
+    DriverGdiCensus later = SettledCensus(process);
+    DriverLog("after %d more rounds: %s", kRounds, DriverGdiText(later).c_str());
     DriverCheck(changed.empty(), "the same two brushes serve the program throughout, no brush is added", changed);
     // Painting makes and frees a font or region now and then: allow two in flight.
     DriverCheck(later.total <= base.total + 2, "no GDI objects are added round after round",
-                GdiDescribe(base) + " after the first round, " + GdiDescribe(later) + " at the end");
+                DriverGdiText(base) + " after the first round, " + DriverGdiText(later) + " at the end");
     CheckColours(window, "after the rounds", false);
 
     // A confirmed exit while a second confirmation box is open: the inner
@@ -781,7 +762,7 @@ static void TestBrushes()
         return;
     }
     ProgramBrushes before = LookAtBrushes(process);
-    AnswerBox(inner, IDYES);
+    DriverAnswerBox(inner, IDYES);
     DriverCheck(DriverWaitUntil(DialogHidden, window.dialog, kTimeout), "the dialog is ended by the inner Yes");
     ProgramBrushes after = LookAtBrushes(process);
     DriverLog("before the confirmed exit: %s", BrushesText(before).c_str());
@@ -789,10 +770,10 @@ static void TestBrushes()
     DriverCheck(SameBrushes(before, start) && NoBrushes(after), "the confirmed exit deletes both brushes",
                 BrushesText(after));
     DriverCheck(after.census.brushes == before.census.brushes - 2, "the confirmed exit deletes no other brush",
-                GdiDescribe(before.census) + " before, " + GdiDescribe(after.census) + " after");
+                DriverGdiText(before.census) + " before, " + DriverGdiText(after.census) + " after");
     DriverCheck(DriverIsRunning(&window.process) && IsWindowVisible(outer),
                 "the outer box stays open after the inner Yes");
-    AnswerBox(outer, IDYES);
+    DriverAnswerBox(outer, IDYES);
     DWORD code = 0;
     if (DriverCheck(DriverWaitForExit(&window.process, kTimeout, &code), "program ends after the outer Yes"))
         DriverCheckEqualInt(code, IDM_EXIT, "exit code is the command of the box answered first");
@@ -842,7 +823,7 @@ static void RunRacingCase(const RacingCase& test)
     }
     HWND answeredFirst = test.innerFirst ? inner : outer;
     HWND answeredSecond = test.innerFirst ? outer : inner;
-    DriverCheck(AnswerBox(answeredFirst, test.firstAnswer), name + ": first box closes");
+    DriverCheck(DriverAnswerBox(answeredFirst, test.firstAnswer), name + ": first box closes");
     // Let the program act on the answer before looking: the dialog takes
     // this message only once the answered box's call has returned.
     DriverSync(window.dialog, kTimeout);
@@ -855,7 +836,7 @@ static void RunRacingCase(const RacingCase& test)
                 BrushesText(seen));
     DriverCheck(DriverIsRunning(&window.process) && IsWindowVisible(answeredSecond),
                 name + ": the other box is still open");
-    AnswerBox(answeredSecond, test.secondAnswer);
+    DriverAnswerBox(answeredSecond, test.secondAnswer);
     DWORD code = 0;
     if (DriverCheck(DriverWaitForExit(&window.process, kTimeout, &code), name + ": program ends"))
         DriverCheckEqualInt(code, test.exitCode, name + ": exit code");
@@ -870,21 +851,10 @@ static void TestExits()
 
 int main(int argc, char** argv)
 {
-    if (argc < 2) {
-        fprintf(stderr, "usage: colours_driver GROUP [orvenda.exe]\n");
-        return 2;
-    }
-    if (argc >= 3) {
-        g_programPath = argv[2];
-    } else {
-        char path[MAX_PATH];
-        GetModuleFileNameA(NULL, path, MAX_PATH);
-        std::string self = path;
-        for (int up = 0; up < 3; ++up)
-            self = self.substr(0, self.find_last_of("\\/"));
-        g_programPath = self + "\\orvenda.exe";
-    }
-    std::string group = argv[1];
+    std::vector<std::string> arguments =
+        DriverArguments(argc, argv, 2, "colours_driver.exe PATH\\orvenda.exe resources|window|brushes|exits");
+    g_programPath = arguments[0];
+    const std::string& group = arguments[1];
     if (group == "resources")
         TestResources();
     else if (group == "window")

@@ -13,18 +13,19 @@ static_assert(sizeof(DriverGdiEntry) == 24, "a table entry is 24 bytes");
 static const size_t kTableEntries = 0x10000;
 
 // Wine writes the table's address into the 64-bit PEB of every process, a
-// 32-bit (WoW64) one included, and the server hands that PEB out as the
-// process's; so the table stands at the same place for both. The objects
-// behind it are the process's own structures, laid out for its pointer size:
-// Wine's object header (a pointer and two words) is 16 bytes in a 64-bit
-// process and 8 in a 32-bit one.
+// 32-bit (WoW64) one included. For a 64-bit process that is the PEB the
+// server hands out; for a 32-bit one Wine 8 hands out a page that stands one
+// page below that 64-bit PEB (which itself stands one page below the 32-bit
+// PEB). The objects behind the table are the process's own structures, laid
+// out for its pointer size: Wine's object header (a pointer and two words)
+// is 16 bytes in a 64-bit process and 8 in a 32-bit one.
 static DriverGdiLayout LayoutOf(HANDLE process)
 {
     BOOL wow64 = FALSE;
     IsWow64Process(process, &wow64);
     DriverGdiLayout layout;
     layout.wow64 = wow64 != FALSE;
-    layout.pebTableOffset = 0xF8;
+    layout.pebTableOffset = wow64 ? 0x1000 + 0xF8 : 0xF8;
     layout.objectPointer = wow64 ? 4 : 8;
     layout.objectHeader = wow64 ? 8 : 16;
     return layout;
@@ -46,8 +47,16 @@ bool DriverGdiRead(HANDLE process, DriverGdiTable* table)
         return false;
     table->entries.assign(kTableEntries, DriverGdiEntry());
     const SIZE_T bytes = kTableEntries * sizeof(DriverGdiEntry);
-    return ReadProcessMemory(process, (const void*)(ULONG_PTR)tableAddress, table->entries.data(), bytes, &read) &&
-           read == bytes;
+    if (!ReadProcessMemory(process, (const void*)(ULONG_PTR)tableAddress, table->entries.data(), bytes, &read) ||
+        read != bytes)
+        return false;
+    // Every process holds the stock objects at least: a table without a
+    // used entry is not the process's table (seen with a 32-bit program run
+    // through an emulator), and counting it would report no objects at all.
+    for (const DriverGdiEntry& entry : table->entries)
+        if (entry.type != 0)
+            return true;
+    return false;
 }
 
 DriverGdiCensus DriverGdiCount(const DriverGdiTable& table)

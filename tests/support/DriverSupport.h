@@ -231,7 +231,8 @@ struct DriverGdiEntry {
 // process's own pointer size. DriverGdiRead picks the layout by the target.
 struct DriverGdiLayout {
     bool wow64;             // a 32-bit process
-    size_t pebTableOffset;  // offset of GdiSharedHandleTable in the 64-bit PEB
+    size_t pebTableOffset;  // where GdiSharedHandleTable stands from the PEB
+                            // address the process information gives
     size_t objectPointer;   // size of a pointer inside the objects
     size_t objectHeader;    // bytes of Wine's object header before an object's data
 };
@@ -239,7 +240,11 @@ struct DriverGdiTable {
     DriverGdiLayout layout;
     std::vector<DriverGdiEntry> entries;
 };
-// Copies the process's whole table. False when it cannot be found or read.
+// Copies the process's whole table. False when it cannot be found or read,
+// or holds no object at all. For a 32-bit target the table is looked for
+// where Wine 8's WoW64 keeps it; where the 32-bit program runs through an
+// emulator (qemu-user on a host without 32-bit support) that place reads
+// back empty, so the GDI figures of a 32-bit target are not available there.
 bool DriverGdiRead(HANDLE process, DriverGdiTable* table);
 DriverGdiCensus DriverGdiCount(const DriverGdiTable& table);
 // Live objects of one kind (DRIVER_GDI_...), or all when kind < 0; -1 when
